@@ -1,0 +1,81 @@
+// The small part of the MFC 4.2 application framework that the installer uses,
+// built over Wine's real user32, kernel32, ole32 and wsock32. It keeps MFC's
+// documented behaviour for the calls made here and offers nothing more.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+class CWnd;
+class CWinThread;
+
+// A thread message handler: both message parameters, no result.
+typedef void (CWinThread::*AFX_THREAD_HANDLER)(WPARAM, LPARAM);
+
+// One row of a thread's message map; a table ends with a row whose message is 0.
+struct AFX_THREAD_MSGMAP_ENTRY {
+    UINT nMessage;
+    AFX_THREAD_HANDLER pfnHandler;
+};
+
+// A thread with a message loop. The user-interface thread's object is the
+// application itself (CWinApp); worker threads come later.
+class CWinThread {
+public:
+    CWinThread();
+    virtual ~CWinThread();
+
+    virtual BOOL InitInstance();
+    // Pumps messages until WM_QUIT; while no main window exists the loop posts
+    // the quit message itself, as MFC does, so a flow that opened no window
+    // ends the program. Returns ExitInstance's code.
+    virtual int Run();
+    virtual int ExitInstance();
+
+    CWnd* m_pMainWnd;
+    DWORD m_nThreadID;
+
+protected:
+    // The thread's message map, or null for none.
+    virtual const AFX_THREAD_MSGMAP_ENTRY* GetThreadMessageMap() const;
+    // Calls the handler for a message without a window; false when none matched.
+    bool DispatchThreadMessage(const MSG& msg);
+
+    MSG m_msgCur;
+};
+
+// The application object: one global instance per program, created before
+// WinMain and reachable through AfxGetApp.
+class CWinApp : public CWinThread {
+public:
+    explicit CWinApp(const char* appName = nullptr);
+    ~CWinApp() override;
+
+    // Remembers the company key under which the framework would keep settings.
+    void SetRegistryKey(const char* company);
+    // 3-D controls are the system's default look since Windows 95; kept for
+    // the start-up sequence, it always succeeds.
+    BOOL Enable3dControls();
+
+    const char* m_pszAppName;
+    char m_szRegistryKey[260];
+};
+
+// The application object of this process, or null before it is constructed.
+CWinApp* AfxGetApp();
+
+// Start-up helpers with their MFC effects.
+void AfxEnableControlContainer();   // no ActiveX controls are hosted: nothing to do
+BOOL AfxSocketInit();               // WSAStartup for Windows Sockets 1.1
+BOOL AfxInitRichEdit();             // loads the rich-edit control library
+BOOL AfxOleInit();                  // OleInitialize on the calling thread
+
+// The C runtime's argument vector, as Windows programs see it: filled from the
+// command line by the program entry before InitInstance runs.
+extern "C" int __argc;
+extern "C" char** __argv;
+
+// The framework's program entry, called from WinMain.
+int AfxWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);

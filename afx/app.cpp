@@ -1,0 +1,92 @@
+#include "afx/afxwin.h"
+
+#include <cstring>
+#include <winsock.h>
+
+extern "C" {
+int __argc = 0;
+char** __argv = nullptr;
+}
+
+namespace {
+CWinApp* g_application = nullptr;
+}
+
+CWinThread::CWinThread() : m_pMainWnd(nullptr), m_nThreadID(0), m_msgCur() {}
+
+CWinThread::~CWinThread() = default;
+
+BOOL CWinThread::InitInstance() { return FALSE; }
+
+int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
+
+const AFX_THREAD_MSGMAP_ENTRY* CWinThread::GetThreadMessageMap() const { return nullptr; }
+
+bool CWinThread::DispatchThreadMessage(const MSG& msg)
+{
+    const AFX_THREAD_MSGMAP_ENTRY* entry = GetThreadMessageMap();
+    for (; entry && entry->nMessage != 0; ++entry) {
+        if (entry->nMessage == msg.message) {
+            (this->*entry->pfnHandler)(msg.wParam, msg.lParam);
+            return true;
+        }
+    }
+    return false;
+}
+
+int CWinThread::Run()
+{
+    for (;;) {
+        if (m_pMainWnd == nullptr && !PeekMessageA(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE))
+            PostQuitMessage(0);
+        BOOL got = GetMessageA(&m_msgCur, nullptr, 0, 0);
+        if (got == 0 || got == -1)
+            break;
+        if (m_msgCur.hwnd == nullptr && DispatchThreadMessage(m_msgCur))
+            continue;
+        TranslateMessage(&m_msgCur);
+        DispatchMessageA(&m_msgCur);
+    }
+    return ExitInstance();
+}
+
+CWinApp::CWinApp(const char* appName) : m_pszAppName(appName), m_szRegistryKey()
+{
+    g_application = this;
+    m_nThreadID = GetCurrentThreadId();
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_application == this)
+        g_application = nullptr;
+}
+
+void CWinApp::SetRegistryKey(const char* company)
+{
+    lstrcpynA(m_szRegistryKey, company ? company : "", sizeof m_szRegistryKey);
+}
+
+BOOL CWinApp::Enable3dControls() { return TRUE; }
+
+CWinApp* AfxGetApp() { return g_application; }
+
+void AfxEnableControlContainer() {}
+
+BOOL AfxSocketInit()
+{
+    WSADATA data;
+    return WSAStartup(MAKEWORD(1, 1), &data) == 0;
+}
+
+BOOL AfxInitRichEdit()
+{
+    static HMODULE richEdit = LoadLibraryA("riched32.dll");
+    return richEdit != nullptr;
+}
+
+BOOL AfxOleInit()
+{
+    HRESULT result = OleInitialize(nullptr);
+    return SUCCEEDED(result);
+}
