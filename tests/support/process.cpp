@@ -10,6 +10,23 @@ std::string BuildPath(const std::string& name)
     return std::string(build ? build : ".") + "/" + name;
 }
 
+namespace {
+
+// The command as one single-quoted shell word.
+std::string EscapeQuotes(const std::string& command)
+{
+    std::string escaped;
+    for (char c : command) {
+        if (c == '\'')
+            escaped += "'\\''";
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+}  // namespace
+
 int RunCommand(const std::string& command, std::string* output)
 {
     // Output goes through a file, not a pipe: Wine's helper processes (the
@@ -17,7 +34,10 @@ int RunCommand(const std::string& command, std::string* output)
     // open, so reading it would never end.
     const char* root = std::getenv("QV_TEST_ROOT");
     std::string file = std::string(root ? root : "/tmp") + "/command-output.txt";
-    int status = std::system(("(" + command + ") >'" + file + "' 2>&1 </dev/null").c_str());
+    // A program that waits for ever (a dialog nobody answers) fails the test
+    // in a minute instead of holding it until ctest gives up.
+    std::string bounded = "timeout -k 5 60 sh -c '" + EscapeQuotes(command) + "'";
+    int status = std::system((bounded + " >'" + file + "' 2>&1 </dev/null").c_str());
     if (output) {
         output->clear();
         if (FILE* stream = std::fopen(file.c_str(), "rb")) {
