@@ -18,12 +18,20 @@ public:
     LzmaDecoder(const LzmaDecoder&) = delete;
     LzmaDecoder& operator=(const LzmaDecoder&) = delete;
 
-    bool Start(const uint8_t* properties)
+    // The properties give lc, lp, pb and the dictionary. The decoder is told
+    // the archive size as well, so that it stops there and accepts an end
+    // marker right after it, or none.
+    bool Start(const uint8_t* properties, uint32_t archiveSize)
     {
         lzma_filter filters[2] = {{LZMA_FILTER_LZMA1, nullptr}, {LZMA_VLI_UNKNOWN, nullptr}};
         if (lzma_properties_decode(&filters[0], nullptr, properties, kLzmaPropertiesSize) != LZMA_OK)
             return false;
         options = filters[0].options;
+        lzma_options_lzma* lzma = static_cast<lzma_options_lzma*>(options);
+        lzma->ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
+        lzma->ext_size_low = archiveSize;
+        lzma->ext_size_high = 0;
+        filters[0].id = LZMA_FILTER_LZMA1EXT;
         return lzma_raw_decoder(&stream, filters) == LZMA_OK;
     }
 
@@ -41,26 +49,13 @@ bool DecompressLzma(const uint8_t* source, uint32_t sourceLength, uint8_t* desti
     if (sourceLength < kLzmaPropertiesSize)
         return false;
     LzmaDecoder decoder;
-    if (!decoder.Start(source))
+    if (!decoder.Start(source, destinationLength))
         return false;
     lzma_stream& stream = decoder.stream;
     stream.next_in = source + kLzmaPropertiesSize;
     stream.avail_in = sourceLength - kLzmaPropertiesSize;
     stream.next_out = destination;
     stream.avail_out = destinationLength;
-    lzma_ret result = lzma_code(&stream, LZMA_RUN);
-    if (result == LZMA_OK && stream.avail_out == 0 && stream.avail_in > 0) {
-        // The decoder stops when the destination is full, before it has seen
-        // an end marker that may follow. Offer it one spare byte: a stream
-        // that ends here consumes the marker and writes nothing into it.
-        uint8_t spare;
-        stream.next_out = &spare;
-        stream.avail_out = 1;
-        result = lzma_code(&stream, LZMA_RUN);
-        if (stream.avail_out == 0)
-            return false;
-    }
-    if (result != LZMA_OK && result != LZMA_STREAM_END)
-        return false;
-    return stream.avail_in == 0 && stream.total_out == destinationLength;
+    lzma_ret result = lzma_code(&stream, LZMA_FINISH);
+    return result == LZMA_STREAM_END && stream.avail_in == 0 && stream.total_out == destinationLength;
 }

@@ -92,12 +92,12 @@ void WriteArchiveHeader(DataStream& stream, uint32_t headerValueA, uint32_t head
 
 void WriteArchiveEntry(DataStream& stream, const ArchiveEntry& entry, const char* name)
 {
+    size_t length = std::strlen(name);
+    if (entry.type != kEntryEnd && length >= kEntryNameCapacity)
+        throw kErrorMalformed;
     stream.WriteU8(entry.type);
     if (entry.type == kEntryEnd)
         return;
-    size_t length = std::strlen(name);
-    if (length >= kEntryNameCapacity)
-        throw kErrorMalformed;
     stream.WriteU8(entry.flags);
     stream.Write(name, uint32_t(length + 1));
     if (HasTimes(entry.type)) {
