@@ -42,11 +42,11 @@ bool IsDeviceName(const char* component, size_t length)
 
 bool IsSafeEntryName(const char* name)
 {
-    if (IsSeparator(name[0]) || std::strstr(name, ".."))
+    if (name[0] == '\\' || std::strstr(name, ".."))
         return false;
     const char* component = name;
     for (const char* p = name;; ++p) {
-        if (*p == '\0' || IsSeparator(*p)) {
+        if (*p == '\0' || *p == '\\') {
             if (IsDeviceName(component, size_t(p - component)))
                 return false;
             if (*p == '\0')
