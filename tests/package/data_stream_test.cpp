@@ -3,7 +3,7 @@
 #include "app/error_code.h"
 #include "package/file_stream.h"
 #include "package/memory_stream.h"
-#include "tests/package/scratch_folder.h"
+#include "tests/package/package_helpers.h"
 
 #include <cstring>
 #include <functional>

@@ -2,7 +2,7 @@
 
 #include "package/delete_tree.h"
 #include "package/file_times.h"
-#include "tests/package/scratch_folder.h"
+#include "tests/package/package_helpers.h"
 
 #include <string>
 

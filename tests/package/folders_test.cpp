@@ -1,7 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "package/folders.h"
-#include "tests/package/scratch_folder.h"
+#include "tests/package/package_helpers.h"
 
 #include <cstring>
 #include <shlobj.h>

@@ -1,38 +1,14 @@
 #include "tests/support/gtest.h"
 
 #include "package/lzma_decode.h"
-#include "package/lzma_host.h"
+#include "tests/package/package_helpers.h"
 
 #include <string>
 #include <vector>
 
-namespace {
+using testing_package::EncodeLzma;
 
-// Properties 5D 00 00 00 02 and the raw stream, with or without the end
-// marker, as the package tool writes them.
-std::vector<uint8_t> Encode(const std::vector<uint8_t>& data, bool endMarker)
-{
-    lzma_options_lzma options;
-    lzma_lzma_preset(&options, 6);
-    options.dict_size = 32u << 20;
-    options.ext_flags = 0;
-    options.ext_size_low = 0;
-    options.ext_size_high = 0;
-    lzma_filter filters[2] = {{endMarker ? LZMA_FILTER_LZMA1 : LZMA_FILTER_LZMA1EXT, &options},
-                              {LZMA_VLI_UNKNOWN, nullptr}};
-    std::vector<uint8_t> out(5 + data.size() * 2 + 1024);
-    lzma_properties_encode(&filters[0], out.data());
-    lzma_stream stream = LZMA_STREAM_INIT;
-    EXPECT_EQ(lzma_raw_encoder(&stream, filters), LZMA_OK);
-    stream.next_in = data.data();
-    stream.avail_in = data.size();
-    stream.next_out = out.data() + 5;
-    stream.avail_out = out.size() - 5;
-    EXPECT_EQ(lzma_code(&stream, LZMA_FINISH), LZMA_STREAM_END);
-    out.resize(5 + stream.total_out);
-    lzma_end(&stream);
-    return out;
-}
+namespace {
 
 std::vector<uint8_t> SampleData()
 {
@@ -47,8 +23,8 @@ std::vector<uint8_t> SampleData()
 TEST(DecompressLzma, DecodesExactlyTheArchiveSizeWithOrWithoutEndMarker)
 {
     const std::vector<uint8_t> data = SampleData();
-    const std::vector<uint8_t> marked = Encode(data, true);
-    const std::vector<uint8_t> unmarked = Encode(data, false);
+    const std::vector<uint8_t> marked = EncodeLzma(data, true);
+    const std::vector<uint8_t> unmarked = EncodeLzma(data, false);
     ASSERT_EQ(std::vector<uint8_t>(marked.begin(), marked.begin() + 5),
               (std::vector<uint8_t>{0x5D, 0x00, 0x00, 0x00, 0x02}));
     ASSERT_LT(unmarked.size(), marked.size());

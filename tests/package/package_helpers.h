@@ -1,8 +1,9 @@
 // Test helpers for the package tests: a scratch folder under the test's own
-// QV_TEST_ROOT (as a Windows path), files in it, and archives built field by
-// field with the format's own writers.
+// QV_TEST_ROOT (as a Windows path), files in it, archives built field by
+// field with the format's own writers, and packages around them.
 #pragma once
 
+#include "package/lzma_host.h"
 #include "package/memory_stream.h"
 #include "package/package_format.h"
 
@@ -14,18 +15,16 @@
 
 namespace testing_package {
 
-// "Z:\...\name\" under QV_TEST_ROOT, created (with its parents' last level).
+// "Z:\\...\\name\\" under QV_TEST_ROOT, created with every level of name.
 inline std::string ScratchFolder(const std::string& name)
 {
     const char* root = std::getenv("QV_TEST_ROOT");
-    std::string path = std::string("Z:") + (root ? root : "/tmp");
+    std::string path = std::string("Z:") + (root ? root : "/tmp") + "/" + name;
     for (char& c : path)
         if (c == '/')
             c = '\\';
-    path += "\\" + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
+    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
     CreateDirectoryA(path.c_str(), nullptr);
     return path + "\\";
 }
@@ -137,6 +136,45 @@ inline std::vector<uint8_t> StoredPackage(const std::vector<uint8_t>& archive, u
     std::vector<uint8_t> package(kPackageHeaderSize);
     EncodePackageHeader(header, package.data());
     package.insert(package.end(), archive.begin(), archive.end());
+    return package;
+}
+
+// Properties 5D 00 00 00 02 and the raw LZMA1 stream, with or without the
+// end marker, as the package tool writes them.
+inline std::vector<uint8_t> EncodeLzma(const std::vector<uint8_t>& data, bool endMarker)
+{
+    lzma_options_lzma options;
+    lzma_lzma_preset(&options, 6);
+    options.dict_size = 32u << 20;
+    options.ext_flags = 0;
+    options.ext_size_low = 0;
+    options.ext_size_high = 0;
+    lzma_filter filters[2] = {{endMarker ? LZMA_FILTER_LZMA1 : LZMA_FILTER_LZMA1EXT, &options},
+                              {LZMA_VLI_UNKNOWN, nullptr}};
+    std::vector<uint8_t> out(5 + data.size() * 2 + 1024);
+    lzma_properties_encode(&filters[0], out.data());
+    lzma_stream stream = LZMA_STREAM_INIT;
+    if (lzma_raw_encoder(&stream, filters) != LZMA_OK)
+        return std::vector<uint8_t>();
+    stream.next_in = data.data();
+    stream.avail_in = data.size();
+    stream.next_out = out.data() + 5;
+    stream.avail_out = out.size() - 5;
+    lzma_ret result = lzma_code(&stream, LZMA_FINISH);
+    out.resize(5 + stream.total_out);
+    lzma_end(&stream);
+    return result == LZMA_STREAM_END ? out : std::vector<uint8_t>();
+}
+
+// A package with an LZMA body around an archive.
+inline std::vector<uint8_t> CompressedPackage(const std::vector<uint8_t>& archive, uint32_t number = 1,
+                                              uint8_t flags = 0, bool endMarker = true)
+{
+    std::vector<uint8_t> body = EncodeLzma(archive, endMarker);
+    PackageHeader header = {flags, uint16_t(number), uint32_t(archive.size()), uint32_t(body.size()), 0};
+    std::vector<uint8_t> package(kPackageHeaderSize);
+    EncodePackageHeader(header, package.data());
+    package.insert(package.end(), body.begin(), body.end());
     return package;
 }
 
