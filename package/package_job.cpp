@@ -182,7 +182,9 @@ bool PackageJob::HandOverProgram(const char* programPath)
 {
     char target[kProgramPathSize];
     size_t length = std::strlen(programPath);
-    if (length == 0 || length >= sizeof target)
+    // Only a file can be the program; checked first so that an older
+    // program file is not deleted for nothing.
+    if (length == 0 || length >= sizeof target || !IsFile(programPath))
         return false;
     std::memcpy(target, programPath, length + 1);
     RemoveFileName(target);

@@ -56,8 +56,8 @@ public:
     void ExtractInto(const char* folder, char* programPath);
     // Gives the program file the name "Quorvalent.exe" in its folder,
     // replacing an older one, and records that path with SetExecutablePath.
-    // False when the path is too long, the move fails, no file of the final
-    // name exists afterwards, or the path cannot be recorded.
+    // False when the path is too long or not a file, the move fails, no file
+    // of the final name exists afterwards, or the path cannot be recorded.
     bool HandOverProgram(const char* programPath);
 
     uint32_t flags;
