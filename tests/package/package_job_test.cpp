@@ -213,7 +213,9 @@ TEST_F(PackageJobTest, ProgramPathThatCannotBeRecordedFailsTheInstall)
     EXPECT_EQ(Install(StoredPackage(archive)), kErrorMalformed);
     EXPECT_STREQ(theApp.m_szExecutablePath, "");
     // Extraction went through; the hand-over failed (the move, or recording the path).
-    EXPECT_TRUE(Exists(installFolder + deep + "\\p") || Exists(installFolder + deep + "\\Quorvalent.exe"));
+    // (Long ANSI paths do not resolve under Wine, so the folder is listed.)
+    std::vector<std::string> names = ListNames(installFolder + deep + "\\");
+    EXPECT_EQ(names.size(), 1u);
 }
 
 TEST_F(PackageJobTest, OldProgramThatCannotBeReplacedFailsTheInstall)
