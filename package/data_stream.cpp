@@ -1,9 +1,9 @@
 #include "package/data_stream.h"
 
 #include "app/error_code.h"
+#include "package/digest_suffix.h"
 
 #include <cstring>
-#include <openssl/md5.h>
 
 namespace {
 
@@ -42,11 +42,7 @@ void DataStream::Digest(uint32_t offset, uint32_t count, uint8_t result[16], uin
             MD5_Update(&context, chunk, step);
             count -= step;
         }
-        if (suffix != 0) {
-            uint8_t tail[4] = {uint8_t(suffix >> 24), uint8_t(suffix >> 16), uint8_t(suffix >> 8),
-                               uint8_t(suffix)};
-            MD5_Update(&context, tail, sizeof tail);
-        }
+        FeedDigestSuffix(&context, suffix);
         MD5_Final(result, &context);
         SeekTo(saved);
     } catch (ErrorCode) {

@@ -1,10 +1,10 @@
 #include "package/memory_stream.h"
 
 #include "app/error_code.h"
+#include "package/digest_suffix.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <openssl/md5.h>
 
 MemoryStream::MemoryStream() : buffer(inlineBuffer), capacity(kInlineSize), ownsBuffer(true) {}
 
@@ -74,10 +74,7 @@ void MemoryStream::Digest(uint32_t offset, uint32_t count, uint8_t result[16], u
     MD5_CTX context;
     MD5_Init(&context);
     MD5_Update(&context, buffer + offset, count);
-    if (suffix != 0) {
-        uint8_t tail[4] = {uint8_t(suffix >> 24), uint8_t(suffix >> 16), uint8_t(suffix >> 8), uint8_t(suffix)};
-        MD5_Update(&context, tail, sizeof tail);
-    }
+    FeedDigestSuffix(&context, suffix);
     MD5_Final(result, &context);
 }
 

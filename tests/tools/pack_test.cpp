@@ -22,7 +22,7 @@ std::string UnixTestRoot()
 DWORD RunPack(const std::string& arguments, std::string* output = nullptr)
 {
     const char* build = std::getenv("QV_BUILD_DIR");
-    std::string program = std::string("Z:") + (build ? build : "") + "/tools/quorvalent-pack.exe.so";
+    std::string program = std::string("Z:") + (build ? build : "") + "/quorvalent-pack.exe.so";
     for (char& c : program)
         if (c == '/')
             c = '\\';
