@@ -147,42 +147,30 @@ TEST(DataStream, CountsThatWrapAroundFourGiBAreRefused)
     }
 }
 
-TEST(MemoryStream, AttachedBlockIsOverwrittenInPlaceButNeverPassed)
+TEST(MemoryStream, AttachedBlocksNeverGrowAndOwnStorageGrowsBy512)
 {
     uint8_t block[12] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0xEE, 0xEE};
-    const uint8_t fives[5] = {50, 51, 52, 53, 54};
-    MemoryStream stream;
-    stream.Attach(block, 10);
-    stream.SeekTo(5);
-    stream.Write(fives, 5);
-    EXPECT_EQ(stream.GetSize(), 10u);
-    EXPECT_EQ(block[9], 54);
-    EXPECT_EQ(Outcome([&] { stream.WriteU8(7); }), kErrorMalformed);
-    EXPECT_EQ(block[10], 0xEE);
-    EXPECT_EQ(block[11], 0xEE);
-    stream.Release();
-    EXPECT_EQ(block[0], 0) << "the caller's block is not freed or changed";
-    EXPECT_TRUE(stream.OwnsBuffer());
-}
+    MemoryStream attached;
+    attached.Attach(block, 10);
+    attached.SeekTo(5);
+    attached.Write("fives", 5);
+    EXPECT_EQ(attached.GetSize(), 10u);
+    EXPECT_EQ(Outcome([&] { attached.WriteU8(7); }), kErrorMalformed);
+    EXPECT_EQ(block[10], 0xEE) << "nothing beyond the block is touched";
+    attached.Release();
+    EXPECT_EQ(block[9], 's') << "the caller's block is neither freed nor changed";
 
-TEST(MemoryStream, GrowsBy512BeyondTheNeedAndKeepsItsBytes)
-{
-    MemoryStream stream;
-    std::vector<uint8_t> first(256), more(44, 0x77);
+    MemoryStream own;
+    std::vector<uint8_t> first(256);
     for (size_t i = 0; i < first.size(); ++i)
         first[i] = uint8_t(i);
-    stream.Write(first.data(), 256);
-    EXPECT_EQ(stream.GetCapacity(), 256u) << "256 bytes still fit the inline buffer";
-    stream.Write(more.data(), 44);
-    EXPECT_EQ(stream.GetCapacity(), 812u);
-    EXPECT_EQ(stream.GetSize(), 300u);
-    EXPECT_TRUE(std::equal(first.begin(), first.end(), stream.GetBuffer()));
-    stream.SeekTo(10);
-    stream.WriteU8(0);
-    EXPECT_EQ(stream.GetSize(), 300u) << "writing inside leaves the size";
-    stream.Release();
-    EXPECT_EQ(stream.GetSize(), 0u) << "a released heap block cannot be read any more";
-    EXPECT_EQ(stream.GetCapacity(), 256u);
+    own.Write(first.data(), 256);
+    EXPECT_EQ(own.GetCapacity(), 256u) << "256 bytes still fit the inline buffer";
+    own.Write(first.data(), 44);
+    EXPECT_EQ(own.GetCapacity(), 812u);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), own.GetBuffer()));
+    own.Release();
+    EXPECT_EQ(own.GetSize(), 0u) << "a released heap block cannot be read any more";
 }
 
 TEST(DataStream, DigestIsMd5WithOptionalSuffixAndKeepsThePosition)
@@ -213,34 +201,23 @@ TEST(DataStream, DigestIsMd5WithOptionalSuffixAndKeepsThePosition)
     }
 }
 
-TEST(FileStream, WritingPastTheEndMovesTheSizeAndAFailedOpenKeepsTheFile)
+TEST(FileStream, WritesMoveTheSizeAndAFailedOpenKeepsTheOpenFile)
 {
     const std::string folder = ScratchFolder("files");
     const std::string path = folder + "data.bin";
     FileStream file(path.c_str(), "wb");
-    EXPECT_EQ(file.GetSize(), 0u);
     file.WriteU32(0x01020304);
     file.WriteU16(0x0506);
-    EXPECT_EQ(file.GetSize(), 6u);
     file.SeekTo(0);
     file.WriteU8(9);
-    EXPECT_EQ(file.GetSize(), 6u);
+    EXPECT_EQ(file.GetSize(), 6u) << "writing inside leaves the size";
     file.Close();
     EXPECT_EQ(file.GetSize(), 0u);
-    EXPECT_FALSE(file.IsOpen());
-
     file.Open(path.c_str(), "rb");
     EXPECT_EQ(file.GetSize(), 6u);
     EXPECT_EQ(Outcome([&] { file.Open((folder + "missing\\x.bin").c_str(), "rb"); }), kErrorMalformed);
-    EXPECT_TRUE(file.IsOpen()) << "the file open before stays open";
-    EXPECT_EQ(file.ReadU32(), 0x09020304u);
+    EXPECT_EQ(file.ReadU32(), 0x09020304u) << "the file open before stays open";
     EXPECT_EQ(Outcome([&] { file.ReadU32(); }), kErrorMalformed);
     EXPECT_EQ(file.GetPosition(), 4u);
-    EXPECT_EQ(Outcome([] { FileStream folderStream("Z:\\tmp", "rb"); }), kErrorMalformed);
-
-    MemoryStream copy;
-    file.SeekTo(0);
-    copy.CopyFrom(file, 6);
-    EXPECT_EQ(copy.GetSize(), 6u);
-    EXPECT_EQ(copy.GetBuffer()[5], 0x06);
+    EXPECT_EQ(Outcome([&] { FileStream folderStream(folder.c_str(), "rb"); }), kErrorMalformed);
 }
