@@ -1,25 +1,11 @@
 #include "package/file_times.h"
 
+#include "package/scoped_handle.h"
+
 namespace {
 
 const int64_t kSecondsFrom1601To1970 = 11644473600LL;
 const int64_t kIntervalsPerSecond = 10000000LL;
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 }  // namespace
 

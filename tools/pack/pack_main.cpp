@@ -14,7 +14,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -183,6 +183,16 @@ bool Pack(const Command& command, std::string* error)
     return true;
 }
 
+bool Run(const Command& command, std::string* error)
+{
+    if (command.mode == Command::kList)
+        return ListPackage(ToWindowsPath(command.paths[0].c_str()), command.expectedNumber, error);
+    if (command.mode == Command::kExtract)
+        return ExtractPackage(ToWindowsPath(command.paths[0].c_str()), ToWindowsPath(command.paths[1].c_str()),
+                              command.expectedNumber, command.timing, error);
+    return Pack(command, error);
+}
+
 }  // namespace
 
 int main(int count, char** arguments)
@@ -192,13 +202,11 @@ int main(int count, char** arguments)
         return 2;
     std::string error;
     bool done = false;
-    if (command.mode == Command::kList)
-        done = ListPackage(ToWindowsPath(command.paths[0].c_str()), command.expectedNumber, &error);
-    else if (command.mode == Command::kExtract)
-        done = ExtractPackage(ToWindowsPath(command.paths[0].c_str()), ToWindowsPath(command.paths[1].c_str()),
-                              command.expectedNumber, command.timing, &error);
-    else
-        done = Pack(command, &error);
+    try {
+        done = Run(command, &error);
+    } catch (const std::bad_alloc&) {
+        error = "out of memory";
+    }
     if (!done) {
         std::fprintf(stderr, "quorvalent-pack: %s\n", error.empty() ? "failed" : error.c_str());
         return 1;

@@ -2,6 +2,7 @@
 
 #include "package/entry_name.h"
 #include "package/package_format.h"
+#include "package/scoped_handle.h"
 
 #include <algorithm>
 
@@ -14,22 +15,6 @@ struct FoundItem {
     std::string name;
     bool folder;
     WIN32_FIND_DATAA data;
-};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    ~FindHandle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
 };
 
 bool ListFolder(const std::string& folder, std::vector<FoundItem>* items, std::string* error)
