@@ -152,6 +152,7 @@ bool ExtractPackage(const std::string& packagePath, const std::string& folder, i
     double start = Seconds();
     if (!DecompressJob(&job, error))
         return false;
+    double decompressed = Seconds();
     try {
         job.ExtractInto(folder.c_str(), programPath);
     } catch (ErrorCode) {
@@ -162,6 +163,8 @@ bool ExtractPackage(const std::string& packagePath, const std::string& folder, i
     std::printf("extracted %u bytes into %s; program entry: %s\n", job.archiveSize, folder.c_str(),
                 programPath[0] ? programPath : "(none)");
     if (timing) {
+        std::printf("decompress seconds: %.3f extract seconds: %.3f\n", decompressed - start,
+                    elapsed - (decompressed - start));
         std::printf("decompress+extract seconds: %.3f\n", elapsed);
         std::printf("body bytes: %u archive bytes: %u\n", job.compressedSize + job.trailingSize, job.archiveSize);
         std::printf("resident KiB before loading: %u peak: %u\n", baseline, ReadMemoryStatus("VmHWM:"));
