@@ -208,6 +208,7 @@ TEST(PackTool, FailsWithNonZeroExitOnBadInput)
         {"unknown option", "--bogus a b"},
         {"missing source", Quoted(folder + "absent") + " " + Quoted(folder + "x.pkg")},
         {"program entry not in the folder", "--program nothere.exe " + Quoted(folder + "src") + " x.pkg"},
+        {"delete entry outside the folder", "--delete ..\\x " + Quoted(folder + "src") + " x.pkg"},
         {"package number too large", "--number 70000 " + Quoted(folder + "src") + " x.pkg"},
         {"truncated package", "--extract " + Quoted(folder + "cut.pkg") + " " + Quoted(folder + "out1")},
         {"package shorter than its header", "--list " + Quoted(folder + "tiny.pkg")},

@@ -6,6 +6,7 @@
 //
 // Paths may be Unix paths (starting with "/") or Windows paths.
 #include "app/text.h"
+#include "package/entry_name.h"
 #include "package/package_format.h"
 #include "tools/pack/package_reader.h"
 #include "tools/pack/package_writer.h"
@@ -150,8 +151,14 @@ bool MarkEntry(std::vector<SourceEntry>* entries, const std::string& name, bool 
 bool CollectEntries(const Command& command, const std::string& source, std::vector<SourceEntry>* entries,
                     std::string* error)
 {
-    for (const std::string& name : command.deleted)
+    for (const std::string& name : command.deleted) {
+        // The installer refuses these; a package that carries one could never install.
+        if (name.size() >= kEntryNameCapacity || !IsSafeEntryName(name.c_str()) || NamesBaseFolder(name.c_str())) {
+            *error = "the delete entry " + name + " cannot be installed";
+            return false;
+        }
         entries->push_back({kEntryDelete, 0, name, std::string(), 0, 0, 0});
+    }
     if (!ScanFolder(source, entries, error))
         return false;
     if (!command.program.empty() && !MarkEntry(entries, command.program, false, kEntryFlagProgram)) {
