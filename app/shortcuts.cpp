@@ -1,0 +1,120 @@
+#include "app/shortcuts.h"
+
+#include "app/error_code.h"
+#include "app/installer_app.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <cstring>
+
+namespace {
+
+// One COM interface pointer, released when it goes out of scope.
+template <class Interface>
+class ComRef {
+public:
+    ComRef() = default;
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    ~ComRef()
+    {
+        if (pointer_)
+            pointer_->Release();
+    }
+    Interface* operator->() const { return pointer_; }
+    void** out() { return reinterpret_cast<void**>(&pointer_); }
+
+private:
+    Interface* pointer_ = nullptr;
+};
+
+// Appends text to a MAX_PATH buffer; false when it does not fit.
+bool AppendPath(char* path, const char* text)
+{
+    size_t length = std::strlen(path);
+    size_t added = std::strlen(text);
+    if (length + added >= MAX_PATH)
+        return false;
+    std::memcpy(path + length, text, added + 1);
+    return true;
+}
+
+// PathAddBackslashA with the room it needs checked first.
+bool AddBackslash(char* path)
+{
+    size_t length = std::strlen(path);
+    if (length > 0 && path[length - 1] == '\\')
+        return true;
+    return length + 1 < MAX_PATH && PathAddBackslashA(path) != nullptr;
+}
+
+struct ShortcutRow {
+    bool wanted;
+    int folderId;
+    const char* subfolder;
+    const char* arguments;
+};
+
+}  // namespace
+
+bool BuildShortcutPath(const char* executablePath, int folderId, const char* subfolder,
+                       char* shortcutPath)
+{
+    if (!SHGetSpecialFolderPathA(nullptr, shortcutPath, folderId, TRUE))
+        return false;
+    if (!AddBackslash(shortcutPath))
+        return false;
+    if (subfolder && !(AppendPath(shortcutPath, subfolder) && AddBackslash(shortcutPath)))
+        return false;
+    if (!AppendPath(shortcutPath, PathFindFileNameA(executablePath)))
+        return false;
+    // ".lnk" may be longer than the extension it replaces.
+    const char* extension = PathFindExtensionA(shortcutPath);
+    if (std::strlen(shortcutPath) - std::strlen(extension) + 4 >= MAX_PATH)
+        return false;
+    return PathRenameExtensionA(shortcutPath, ".lnk") != FALSE;
+}
+
+bool CreateShellLink(const char* shortcutPath, const char* targetPath, const char* description,
+                     const char* arguments)
+{
+    try {
+        ComRef<IShellLinkA> link;
+        if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                    link.out())))
+            throw ErrorCode(kErrorMalformed);
+        link->SetPath(targetPath);
+        if (description)
+            link->SetDescription(description);
+        if (arguments)
+            link->SetArguments(arguments);
+        // Declared after the link, so it is released first.
+        ComRef<IPersistFile> file;
+        if (FAILED(link->QueryInterface(IID_IPersistFile, file.out())))
+            throw ErrorCode(kErrorMalformed);
+        WCHAR widePath[MAX_PATH];
+        if (MultiByteToWideChar(CP_ACP, 0, shortcutPath, -1, widePath, MAX_PATH) == 0)
+            throw ErrorCode(kErrorMalformed);
+        file->Save(widePath, TRUE);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void InstallerApp::CreateShortcuts(const char* executablePath)
+{
+    const ShortcutRow rows[] = {
+        {true, CSIDL_PROGRAMS, nullptr, nullptr},
+        {m_bQuickLaunchIcon != 0, CSIDL_APPDATA, kQuickLaunchSubfolder, nullptr},
+        {m_bDesktopIcon != 0, CSIDL_DESKTOPDIRECTORY, nullptr, nullptr},
+        {m_bStartWithWindows != 0, CSIDL_STARTUP, nullptr, kAutostartArgument},
+    };
+    for (const ShortcutRow& row : rows) {
+        char shortcutPath[MAX_PATH];
+        if (row.wanted && BuildShortcutPath(executablePath, row.folderId, row.subfolder, shortcutPath))
+            CreateShellLink(shortcutPath, executablePath, kShortcutDescription, row.arguments);
+    }
+}

@@ -1,0 +1,207 @@
+// Helpers for tests that look at an installation from outside: registry
+// values, special folders, files, and programs started and waited for. Every
+// test runs in a Wine prefix of its own, so what they find is the test's own.
+#pragma once
+
+#include "tests/support/gtest.h"
+
+#include "afx/crt_file.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace probe {
+
+// A registry value as stored: its type and raw bytes; found is false when absent.
+struct RegistryValue {
+    bool found = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+
+    std::string text() const
+    {
+        std::string s(data.begin(), data.end());
+        while (!s.empty() && s.back() == '\0')
+            s.pop_back();
+        return s;
+    }
+    DWORD dword() const
+    {
+        DWORD value = 0;
+        if (data.size() == sizeof value)
+            std::memcpy(&value, data.data(), sizeof value);
+        return value;
+    }
+};
+
+inline RegistryValue ReadValue(const char* keyPath, const char* name)
+{
+    RegistryValue value;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        value.found = RegQueryValueExA(key, name, nullptr, &value.type, value.data.data(), &size) ==
+                      ERROR_SUCCESS;
+        value.data.resize(size);
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+inline bool KeyExists(const char* keyPath)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+inline void WriteValue(const char* keyPath, const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+inline void WriteText(const char* keyPath, const char* name, const std::string& text, DWORD type = REG_SZ)
+{
+    WriteValue(keyPath, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+// The names of a key's values, in the order the registry lists them.
+inline std::vector<std::string> ValueNames(const char* keyPath)
+{
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return names;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD length = sizeof name;
+        if (RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+inline std::string SpecialFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, path, csidl, TRUE);
+    return path;
+}
+
+inline bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A Unix path of the build or test folders as Wine's Z: drive shows it.
+inline std::string WindowsPath(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+inline std::string TestRoot() { return WindowsPath(std::getenv("QV_TEST_ROOT")); }
+inline std::string BuildDir() { return WindowsPath(std::getenv("QV_BUILD_DIR")); }
+inline std::string StandinExe() { return BuildDir() + "\\tools\\quorvalent-standin.exe"; }
+inline std::string SetupExe() { return BuildDir() + "\\quorvalent-setup.exe"; }
+
+inline std::string ReadWholeFile(const std::string& path)
+{
+    std::string contents;
+    FILE* file = AfxOpenFile(path.c_str(), "rb");
+    if (!file)
+        return contents;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        contents.append(buffer, got);
+    std::fclose(file);
+    return contents;
+}
+
+// Waits up to the time-out for a file to appear; a started program needs a
+// moment.
+inline bool WaitForFile(const std::string& path, DWORD timeoutMs = 20000)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
+        if (FileExists(path))
+            return true;
+        Sleep(50);
+    }
+    return FileExists(path);
+}
+
+// Runs a command line and waits for it; its exit code, or -1 when it could
+// not start or did not end within the time-out (it is then ended).
+inline int RunAndWait(const std::string& commandLine, DWORD timeoutMs = 60000)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::vector<char> writable(commandLine.begin(), commandLine.end());
+    writable.push_back('\0');
+    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+// The output of a Unix command (the C library here is the host's).
+inline std::string UnixOutput(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen(("env -u LD_PRELOAD " + command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return output;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, got);
+    pclose(pipe);
+    return output;
+}
+
+// The Unix path of a Windows path, for Unix tools.
+inline std::string UnixPath(const std::string& windowsPath)
+{
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+    char* unix = wine_get_unix_file_name(wide);
+    std::string path = unix ? unix : "";
+    HeapFree(GetProcessHeap(), 0, unix);
+    return path;
+}
+
+inline void CopyStandinTo(const std::string& path)
+{
+    ASSERT_TRUE(CopyFileA(StandinExe().c_str(), path.c_str(), FALSE)) << path;
+}
+
+}  // namespace probe
