@@ -110,6 +110,14 @@ inline bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Windows profiles have the Quick Launch folder; a fresh Wine prefix has not.
+inline void CreateQuickLaunchFolder()
+{
+    std::string folder = SpecialFolder(CSIDL_APPDATA) + "\\Microsoft\\Internet Explorer\\Quick Launch";
+    SHCreateDirectoryExA(nullptr, folder.c_str(), nullptr);
+    ASSERT_TRUE(FileExists(folder)) << folder;
+}
+
 // A Unix path of the build or test folders as Wine's Z: drive shows it.
 inline std::string WindowsPath(const std::string& unixPath)
 {

@@ -1,4 +1,4 @@
-/* Entry of the stand-in Quorvalent: a plain start is recorded, "/autostart"
+/* Entry of the stand-in Quorvalent: each start is recorded, "/autostart"
  * is recorded and announced, "/uninstall" removes the installation. */
 #include "standin.h"
 
@@ -39,12 +39,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     (void)commandLine;
     (void)show;
     const char* arguments = ArgumentsOf(GetCommandLineA());
+    /* Every start is recorded; a removal deletes the record with the folder
+     * unless the program runs from somewhere else. */
+    BOOL recorded = StandinRecordStart(arguments);
     if (StartsWithOption(arguments, "/uninstall")) {
         StandinUninstall();
         StandinSay("Quorvalent has been removed.");
         return 0;
     }
-    BOOL recorded = StandinRecordStart(arguments);
     if (StartsWithOption(arguments, "/autostart"))
         StandinSay("Quorvalent started with Windows (/autostart).");
     else
