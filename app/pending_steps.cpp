@@ -14,8 +14,6 @@ int InstallerApp::RunInstalledDialog()
     return kInstalledCancel;
 }
 
-bool InstallerApp::InstallEmbeddedPackage() { return false; }
-
 void InstallerApp::StartUpdateWorker()
 {
     std::fprintf(stderr, "The download from the update service is not built yet.\n");

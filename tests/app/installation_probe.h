@@ -207,6 +207,48 @@ inline std::string UnixPath(const std::string& windowsPath)
     return path;
 }
 
+// The stand-in's record of starts beside it: one row per start with its time,
+// working folder and arguments.
+struct StartRecord {
+    std::string time;
+    std::string folder;
+    std::string arguments;
+};
+
+inline std::vector<StartRecord> ReadStarts(const std::string& programFolder)
+{
+    std::vector<StartRecord> starts;
+    std::string contents = ReadWholeFile(programFolder + "\\starts.txt");
+    size_t at = 0;
+    while (at < contents.size()) {
+        size_t end = contents.find("\r\n", at);
+        if (end == std::string::npos)
+            break;
+        std::string line = contents.substr(at, end - at);
+        at = end + 2;
+        size_t tab1 = line.find('\t');
+        size_t tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
+        if (tab2 == std::string::npos)
+            continue;
+        starts.push_back({line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)});
+    }
+    return starts;
+}
+
+// Waits until the record holds the given number of starts, or the time-out.
+inline std::vector<StartRecord> WaitForStarts(const std::string& programFolder, size_t count,
+                                              DWORD timeoutMs = 20000)
+{
+    std::vector<StartRecord> starts;
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
+        starts = ReadStarts(programFolder);
+        if (starts.size() >= count)
+            break;
+        Sleep(50);
+    }
+    return starts;
+}
+
 inline void CopyStandinTo(const std::string& path)
 {
     ASSERT_TRUE(CopyFileA(StandinExe().c_str(), path.c_str(), FALSE)) << path;
