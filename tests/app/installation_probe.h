@@ -159,16 +159,17 @@ inline bool WaitForFile(const std::string& path, DWORD timeoutMs = 20000)
     return FileExists(path);
 }
 
-// Runs a command line and waits for it; its exit code, or -1 when it could
+// Runs a command line (in the given working folder, or ours) and waits for it; its exit code, or -1 when it could
 // not start or did not end within the time-out (it is then ended).
-inline int RunAndWait(const std::string& commandLine, DWORD timeoutMs = 60000)
+inline int RunAndWait(const std::string& commandLine, const char* workingFolder = nullptr,
+                      DWORD timeoutMs = 60000)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     std::vector<char> writable(commandLine.begin(), commandLine.end());
     writable.push_back('\0');
-    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, workingFolder, &startup,
                         &process))
         return -1;
     DWORD code = static_cast<DWORD>(-1);
