@@ -1,7 +1,8 @@
 #include "package/lzma_decode.h"
 
+#include "package/lzma_host.h"
+
 #include <cstdlib>
-#include <lzma.h>
 
 namespace {
 
