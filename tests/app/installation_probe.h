@@ -131,7 +131,9 @@ inline std::string WindowsPath(const std::string& unixPath)
 inline std::string TestRoot() { return WindowsPath(std::getenv("QV_TEST_ROOT")); }
 inline std::string BuildDir() { return WindowsPath(std::getenv("QV_BUILD_DIR")); }
 inline std::string StandinExe() { return BuildDir() + "\\tools\\quorvalent-standin.exe"; }
-inline std::string SetupExe() { return BuildDir() + "\\quorvalent-setup.exe"; }
+// The Winelib module itself: Wine starts it as a Windows process whose handle
+// can be waited for, which the launcher script beside it does not give.
+inline std::string SetupExe() { return BuildDir() + "\\quorvalent-setup.exe.so"; }
 
 inline std::string ReadWholeFile(const std::string& path)
 {
@@ -182,18 +184,23 @@ inline int RunAndWait(const std::string& commandLine, const char* workingFolder 
     return static_cast<int>(code);
 }
 
-// The output of a Unix command (the C library here is the host's).
+// The output of a Unix command (the C library here is the host's). It goes
+// through a file, not a pipe: helpers that Wine starts for a Wine command
+// would hold a pipe open long after the command ends.
 inline std::string UnixOutput(const std::string& command)
 {
+    static int serial = 0;
+    std::string file = std::string(std::getenv("QV_TEST_ROOT")) + "/output-" + std::to_string(++serial);
+    if (std::system((command + " >'" + file + "' 2>&1 </dev/null").c_str()) == -1)
+        return std::string();
     std::string output;
-    FILE* pipe = popen(("env -u LD_PRELOAD " + command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return output;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, got);
-    pclose(pipe);
+    if (FILE* stream = std::fopen(file.c_str(), "rb")) {
+        char buffer[4096];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
+            output.append(buffer, got);
+        std::fclose(stream);
+    }
     return output;
 }
 

@@ -1,0 +1,162 @@
+#include "tests/support/gtest.h"
+
+#include "app/registry_keys.h"
+#include "tests/app/installation_probe.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+std::string InstallFolder() { return probe::SpecialFolder(CSIDL_APPDATA) + "\\Quorvalent\\Quorvalent"; }
+std::string Program() { return InstallFolder() + "\\Quorvalent.exe"; }
+
+struct Shortcut {
+    int folder;
+    const char* subfolder;
+    const char* arguments;
+};
+
+const Shortcut kShortcuts[] = {
+    {CSIDL_PROGRAMS, "", ""},
+    {CSIDL_APPDATA, "\\Microsoft\\Internet Explorer\\Quick Launch", ""},
+    {CSIDL_DESKTOPDIRECTORY, "", ""},
+    {CSIDL_STARTUP, "", "/autostart"},
+};
+
+std::string ShortcutFile(const Shortcut& s) { return probe::SpecialFolder(s.folder) + s.subfolder + "\\Quorvalent.lnk"; }
+
+int RunSetup(const std::string& options) { return probe::RunAndWait("\"" + probe::SetupExe() + "\" " + options); }
+
+// What lnkinfo, a reader of shortcut files that is not the shell's, says.
+std::string LnkInfo(const std::string& file) { return probe::UnixOutput("lnkinfo '" + probe::UnixPath(file) + "'"); }
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+TEST(SetupRun, OemSilentInstallsFilesRegistrationAndShortcuts)
+{
+    probe::CreateQuickLaunchFolder();
+    ASSERT_EQ(RunSetup("/oem /silent /bundle 7"), 0);
+
+    EXPECT_TRUE(probe::FileExists(Program()));
+    EXPECT_FALSE(probe::FileExists(InstallFolder() + "\\Quorvalent.new.exe"));
+    EXPECT_EQ(probe::ReadValue(kProductKey, "Bundle").dword(), 7u);
+    EXPECT_EQ(probe::ReadValue(kProductKey, "ExecutablePath").text(), Program());
+    EXPECT_EQ(probe::ReadValue(kUninstallKey, "DisplayIcon").text(), Program());
+    EXPECT_EQ(probe::ReadValue(kArpCacheKey, "SlowInfoCache").data.size(), 552u);
+
+    for (const Shortcut& s : kShortcuts) {
+        std::string info = LnkInfo(ShortcutFile(s));
+        EXPECT_TRUE(Contains(info, "Local path") && Contains(info, Program())) << info;
+        EXPECT_TRUE(Contains(info, "Description") && Contains(info, "Quorvalent - play your friends online"))
+            << info;
+        EXPECT_EQ(Contains(info, "Command line arguments"), s.arguments[0] != '\0') << info;
+        if (s.arguments[0]) {
+            EXPECT_TRUE(Contains(info, s.arguments)) << info;
+        }
+    }
+
+    // Wine's own tools read the registration.
+    EXPECT_TRUE(Contains(probe::UnixOutput("wine uninstaller --list"), "Quorvalent")) ;
+    std::string query = probe::UnixOutput("wine reg query 'HKCU\\" + std::string(kUninstallKey) + "'");
+    EXPECT_TRUE(Contains(query, "UninstallString") && Contains(query, "/uninstall")) << query;
+    // With oem the installed program is not started.
+    Sleep(1000);
+    EXPECT_TRUE(probe::ReadStarts(InstallFolder()).empty());
+}
+
+TEST(SetupRun, SecondOemRunRenewsOnlyShortcutsAndBundle)
+{
+    probe::CreateQuickLaunchFolder();
+    ASSERT_EQ(RunSetup("/oem /silent"), 0);
+    // Marks that a second installation would overwrite.
+    probe::WriteText(kUninstallKey, "DisplayName", "marked");
+    DeleteFileA(InstallFolder().append("\\Quorvalent.exe").c_str()) ;
+    probe::CopyStandinTo(Program());
+    for (const Shortcut& s : kShortcuts)
+        DeleteFileA(ShortcutFile(s).c_str());
+
+    ASSERT_EQ(RunSetup("/oem /bundle 11"), 0);
+    EXPECT_EQ(probe::ReadValue(kProductKey, "Bundle").dword(), 11u);
+    for (const Shortcut& s : kShortcuts)
+        EXPECT_FALSE(probe::FileExists(ShortcutFile(s))) << "oem alone writes no shortcut";
+
+    ASSERT_EQ(RunSetup("/oem /silent /bundle 12"), 0);
+    EXPECT_EQ(probe::ReadValue(kProductKey, "Bundle").dword(), 12u);
+    for (const Shortcut& s : kShortcuts)
+        EXPECT_TRUE(probe::FileExists(ShortcutFile(s))) << ShortcutFile(s);
+    EXPECT_EQ(probe::ReadValue(kUninstallKey, "DisplayName").text(), "marked");
+    Sleep(1000);
+    EXPECT_TRUE(probe::ReadStarts(InstallFolder()).empty());
+}
+
+TEST(SetupRun, InstalledProgramLaunchesAndRemovesItself)
+{
+    probe::CreateQuickLaunchFolder();
+    ASSERT_EQ(RunSetup("/oem /silent"), 0);
+    // What the Start menu does with the Programs shortcut.
+    SHELLEXECUTEINFOA open = {};
+    open.cbSize = sizeof open;
+    open.fMask = SEE_MASK_NOCLOSEPROCESS;
+    std::string shortcut = ShortcutFile(kShortcuts[0]);
+    open.lpFile = shortcut.c_str();
+    open.nShow = SW_SHOWNORMAL;
+    ASSERT_TRUE(ShellExecuteExA(&open));
+    if (open.hProcess) {
+        WaitForSingleObject(open.hProcess, 20000);
+        CloseHandle(open.hProcess);
+    }
+    std::vector<probe::StartRecord> starts = probe::WaitForStarts(InstallFolder(), 1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].arguments, "");
+
+    std::string uninstall = probe::ReadValue(kUninstallKey, "UninstallString").text();
+    ASSERT_EQ(probe::RunAndWait(uninstall, InstallFolder().c_str()), 0) << uninstall;
+    EXPECT_FALSE(probe::KeyExists(kUninstallKey));
+    EXPECT_FALSE(probe::KeyExists(kArpCacheKey));
+    EXPECT_FALSE(probe::KeyExists("SOFTWARE\\Quorvalent"));
+    for (const Shortcut& s : kShortcuts)
+        EXPECT_FALSE(probe::FileExists(ShortcutFile(s))) << ShortcutFile(s);
+    EXPECT_FALSE(probe::FileExists(InstallFolder()));
+
+    // Removed, it installs again.
+    ASSERT_EQ(RunSetup("/oem /silent"), 0);
+    EXPECT_TRUE(probe::FileExists(Program()));
+    EXPECT_TRUE(probe::KeyExists(kUninstallKey));
+}
+
+TEST(SetupRun, WindowsNt4GetsTheAlertAndNothingIsInstalled)
+{
+    // Only the installer is told it runs on Windows NT 4.0.
+    probe::WriteText("Software\\Wine\\AppDefaults\\quorvalent-setup.exe", "Version", "nt40");
+    probe::WriteText("Software\\Wine\\AppDefaults\\quorvalent-setup.exe.so", "Version", "nt40");
+    // The alert goes to stderr, which a Winelib program keeps on the Unix side,
+    // or, once it is a dialog, is a window with its title, closed here.
+    std::atomic<bool> ended(false);
+    std::string output;
+    std::string command = "timeout 60 wine '" + probe::UnixPath(probe::SetupExe()) + "' /oem /silent";
+    // A host thread: it calls only the C library, never Wine.
+    std::thread run([&] {
+        output = probe::UnixOutput(command);
+        ended = true;
+    });
+    bool dialog = false;
+    for (int i = 0; i < 1200 && !ended; ++i) {
+        if (HWND window = FindWindowA(nullptr, "Windows 2000 Required")) {
+            dialog = true;
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+        Sleep(50);
+    }
+    run.join();
+    EXPECT_TRUE(dialog || Contains(output, "Windows 2000 Required: Quorvalent requires Windows 2000 or later to run."))
+        << output;
+    EXPECT_FALSE(probe::FileExists(InstallFolder()));
+    EXPECT_FALSE(probe::KeyExists(kUninstallKey));
+    EXPECT_FALSE(probe::KeyExists("SOFTWARE\\Quorvalent"));
+}
