@@ -61,6 +61,7 @@ TEST_F(EmbeddedInstall, InstallsRegistersAndMakesShortcutsWithoutLaunching)
 
 TEST_F(EmbeddedInstall, FinishLaunchesTheProgramOnlyWithoutOem)
 {
+    probe::WithoutSanitizerPreload plainWindowsPrograms;
     struct Case {
         const char* folderName;
         uint8_t oem;

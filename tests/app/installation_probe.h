@@ -187,11 +187,14 @@ inline int RunAndWait(const std::string& commandLine, const char* workingFolder 
 // The output of a Unix command (the C library here is the host's). It goes
 // through a file, not a pipe: helpers that Wine starts for a Wine command
 // would hold a pipe open long after the command ends.
-inline std::string UnixOutput(const std::string& command)
+// A sanitized run keeps its runtime preloaded only when asked (for our own
+// Winelib programs); Wine's Windows programs cannot start with it.
+inline std::string UnixOutput(const std::string& command, bool keepPreload = false)
 {
     static int serial = 0;
     std::string file = std::string(std::getenv("QV_TEST_ROOT")) + "/output-" + std::to_string(++serial);
-    if (std::system((command + " >'" + file + "' 2>&1 </dev/null").c_str()) == -1)
+    std::string line = (keepPreload ? "" : "env -u LD_PRELOAD ") + command;
+    if (std::system((line + " >'" + file + "' 2>&1 </dev/null").c_str()) == -1)
         return std::string();
     std::string output;
     if (FILE* stream = std::fopen(file.c_str(), "rb")) {
@@ -256,6 +259,38 @@ inline std::vector<StartRecord> WaitForStarts(const std::string& programFolder, 
     }
     return starts;
 }
+
+// In sanitized runs the sanitizer's runtime is preloaded into every process
+// that inherits the environment; it suits our Winelib programs, but a real
+// Windows program (the stand-in, the shell's helpers) cannot start with it.
+// While this object lives, started programs do not get it.
+class WithoutSanitizerPreload {
+public:
+    WithoutSanitizerPreload()
+    {
+        // Wine hands a started program the Unix environment as well as the
+        // Windows one, so it goes from both.
+        const char* preload = std::getenv("LD_PRELOAD");
+        had_ = preload && std::strlen(preload) < sizeof saved_;
+        if (had_)
+            std::strcpy(saved_, preload);
+        unsetenv("LD_PRELOAD");
+        SetEnvironmentVariableA("LD_PRELOAD", nullptr);
+    }
+    WithoutSanitizerPreload(const WithoutSanitizerPreload&) = delete;
+    WithoutSanitizerPreload& operator=(const WithoutSanitizerPreload&) = delete;
+    ~WithoutSanitizerPreload()
+    {
+        if (had_) {
+            setenv("LD_PRELOAD", saved_, 1);
+            SetEnvironmentVariableA("LD_PRELOAD", saved_);
+        }
+    }
+
+private:
+    char saved_[1024] = {};
+    bool had_ = false;
+};
 
 inline void CopyStandinTo(const std::string& path)
 {

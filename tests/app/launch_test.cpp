@@ -24,6 +24,7 @@ void LeaveProgramFolders() { SetCurrentDirectoryA("C:\\windows"); }
 
 TEST(LaunchProgram, StartsInTheProgramsFolderWithoutArguments)
 {
+    probe::WithoutSanitizerPreload plainWindowsPrograms;
     struct Case {
         const char* folderName;
         bool quoted;
@@ -47,6 +48,7 @@ TEST(LaunchProgram, StartsInTheProgramsFolderWithoutArguments)
 
 TEST(LaunchProgram, MissingProgramFailsQuietly)
 {
+    probe::WithoutSanitizerPreload plainWindowsPrograms;
     EXPECT_FALSE(LaunchProgram("C:\\nowhere\\Quorvalent.exe"));
     EXPECT_FALSE(LaunchProgram(std::string(2000, 'x').c_str()));
     EXPECT_FALSE(LaunchCommandLine(nullptr));
@@ -54,6 +56,7 @@ TEST(LaunchProgram, MissingProgramFailsQuietly)
 
 TEST(ActOnInstalledChoice, EachChoiceStartsWhatItNames)
 {
+    probe::WithoutSanitizerPreload plainWindowsPrograms;
     struct Case {
         const char* folderName;
         int choice;

@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -100,6 +101,7 @@ TEST(SetupRun, InstalledProgramLaunchesAndRemovesItself)
     probe::CreateQuickLaunchFolder();
     ASSERT_EQ(RunSetup("/oem /silent"), 0);
     // What the Start menu does with the Programs shortcut.
+    std::unique_ptr<probe::WithoutSanitizerPreload> plainWindowsPrograms(new probe::WithoutSanitizerPreload);
     SHELLEXECUTEINFOA open = {};
     open.cbSize = sizeof open;
     open.fMask = SEE_MASK_NOCLOSEPROCESS;
@@ -125,6 +127,7 @@ TEST(SetupRun, InstalledProgramLaunchesAndRemovesItself)
     EXPECT_FALSE(probe::FileExists(InstallFolder()));
 
     // Removed, it installs again.
+    plainWindowsPrograms.reset();
     ASSERT_EQ(RunSetup("/oem /silent"), 0);
     EXPECT_TRUE(probe::FileExists(Program()));
     EXPECT_TRUE(probe::KeyExists(kUninstallKey));
@@ -142,7 +145,7 @@ TEST(SetupRun, WindowsNt4GetsTheAlertAndNothingIsInstalled)
     std::string command = "timeout 60 wine '" + probe::UnixPath(probe::SetupExe()) + "' /oem /silent";
     // A host thread: it calls only the C library, never Wine.
     std::thread run([&] {
-        output = probe::UnixOutput(command);
+        output = probe::UnixOutput(command, true);
         ended = true;
     });
     bool dialog = false;

@@ -37,8 +37,9 @@ struct LinkContents {
     std::string arguments;
 };
 
-// Reads a shortcut back through the shell's own link object.
-LinkContents ReadLink(const std::string& file)
+// Reads a shortcut back through the shell's own link object (a C object,
+// which the sanitizer's C++ type check must not judge).
+__attribute__((no_sanitize("vptr"))) LinkContents ReadLink(const std::string& file)
 {
     LinkContents contents;
     IShellLinkA* link = nullptr;

@@ -42,6 +42,7 @@ std::string InstallStandin(const std::string& folder)
 
 TEST(Standin, RecordsEachStartWithTimeFolderAndArguments)
 {
+    probe::WithoutSanitizerPreload plainWindowsPrograms;
     std::string folder = probe::TestRoot() + "\\run";
     CreateDirectoryA(folder.c_str(), nullptr);
     probe::CopyStandinTo(folder + "\\Quorvalent.exe");
@@ -62,6 +63,7 @@ TEST(Standin, RecordsEachStartWithTimeFolderAndArguments)
 
 TEST(Standin, UninstallRemovesEverythingTheInstallerMade)
 {
+    probe::WithoutSanitizerPreload plainWindowsPrograms;
     std::string program = InstallStandin(InstallFolder());
     std::string prefs = probe::SpecialFolder(CSIDL_APPDATA) + "\\Quorvalent\\Quorvalent Prefs";
     CreateDirectoryA(prefs.c_str(), nullptr);
@@ -83,6 +85,7 @@ TEST(Standin, UninstallRemovesEverythingTheInstallerMade)
 
 TEST(Standin, UninstallFromAnotherFolderKeepsThatFolder)
 {
+    probe::WithoutSanitizerPreload plainWindowsPrograms;
     InstallStandin(InstallFolder());
     std::string folder = probe::TestRoot() + "\\copy";
     CreateDirectoryA(folder.c_str(), nullptr);
