@@ -37,6 +37,35 @@ std::string LnkInfo(const std::string& file) { return probe::UnixOutput("lnkinfo
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// A run that may ask or tell the user something: what it wrote on stderr
+// (which a Winelib program keeps on the Unix side), and whether a window with
+// the caption appeared; such a window is closed as its close box would.
+struct WatchedRun {
+    std::string output;
+    bool windowShown = false;
+};
+
+WatchedRun RunSetupWatching(const std::string& options, const char* caption)
+{
+    WatchedRun result;
+    std::atomic<bool> ended(false);
+    std::string command = "timeout 60 wine '" + probe::UnixPath(probe::SetupExe()) + "' " + options;
+    // A host thread: it calls only the C library, never Wine.
+    std::thread run([&] {
+        result.output = probe::UnixOutput(command, true);
+        ended = true;
+    });
+    for (int i = 0; i < 1300 && !ended; ++i) {
+        if (HWND window = FindWindowA(nullptr, caption)) {
+            result.windowShown = true;
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+        Sleep(50);
+    }
+    run.join();
+    return result;
+}
+
 }  // namespace
 
 TEST(SetupRun, OemSilentInstallsFilesRegistrationAndShortcuts)
@@ -138,28 +167,24 @@ TEST(SetupRun, WindowsNt4GetsTheAlertAndNothingIsInstalled)
     // Only the installer is told it runs on Windows NT 4.0.
     probe::WriteText("Software\\Wine\\AppDefaults\\quorvalent-setup.exe", "Version", "nt40");
     probe::WriteText("Software\\Wine\\AppDefaults\\quorvalent-setup.exe.so", "Version", "nt40");
-    // The alert goes to stderr, which a Winelib program keeps on the Unix side,
-    // or, once it is a dialog, is a window with its title, closed here.
-    std::atomic<bool> ended(false);
-    std::string output;
-    std::string command = "timeout 60 wine '" + probe::UnixPath(probe::SetupExe()) + "' /oem /silent";
-    // A host thread: it calls only the C library, never Wine.
-    std::thread run([&] {
-        output = probe::UnixOutput(command, true);
-        ended = true;
-    });
-    bool dialog = false;
-    for (int i = 0; i < 1200 && !ended; ++i) {
-        if (HWND window = FindWindowA(nullptr, "Windows 2000 Required")) {
-            dialog = true;
-            PostMessageA(window, WM_CLOSE, 0, 0);
-        }
-        Sleep(50);
-    }
-    run.join();
-    EXPECT_TRUE(dialog || Contains(output, "Windows 2000 Required: Quorvalent requires Windows 2000 or later to run."))
-        << output;
+    WatchedRun run = RunSetupWatching("/oem /silent", "Windows 2000 Required");
+    EXPECT_TRUE(run.windowShown ||
+                Contains(run.output, "Windows 2000 Required: Quorvalent requires Windows 2000 or later to run."))
+        << run.output;
     EXPECT_FALSE(probe::FileExists(InstallFolder()));
     EXPECT_FALSE(probe::KeyExists(kUninstallKey));
     EXPECT_FALSE(probe::KeyExists("SOFTWARE\\Quorvalent"));
+}
+
+TEST(SetupRun, WithoutOemAnExistingInstallationIsAskedAbout)
+{
+    ASSERT_EQ(RunSetup("/oem /silent /bundle 5"), 0);
+    DeleteFileA(ShortcutFile(kShortcuts[0]).c_str());
+    // Closing the question is its Cancel: nothing is started or written.
+    WatchedRun run = RunSetupWatching("/silent /bundle 9", "Quorvalent - Already Installed");
+    EXPECT_TRUE(run.windowShown || Contains(run.output, "Quorvalent is already installed")) << run.output;
+    EXPECT_EQ(probe::ReadValue(kProductKey, "Bundle").dword(), 5u);
+    EXPECT_FALSE(probe::FileExists(ShortcutFile(kShortcuts[0])));
+    Sleep(1000);
+    EXPECT_TRUE(probe::ReadStarts(InstallFolder()).empty());
 }
