@@ -2,6 +2,7 @@
 
 #include "app/error_code.h"
 #include "app/installer_app.h"
+#include "package/folders.h"
 
 #include <objbase.h>
 #include <shlobj.h>
@@ -35,26 +36,6 @@ private:
     Interface* pointer_ = nullptr;
 };
 
-// Appends text to a MAX_PATH buffer; false when it does not fit.
-bool AppendPath(char* path, const char* text)
-{
-    size_t length = std::strlen(path);
-    size_t added = std::strlen(text);
-    if (length + added >= MAX_PATH)
-        return false;
-    std::memcpy(path + length, text, added + 1);
-    return true;
-}
-
-// PathAddBackslashA with the room it needs checked first.
-bool AddBackslash(char* path)
-{
-    size_t length = std::strlen(path);
-    if (length > 0 && path[length - 1] == '\\')
-        return true;
-    return length + 1 < MAX_PATH && PathAddBackslashA(path) != nullptr;
-}
-
 struct ShortcutRow {
     bool wanted;
     int folderId;
@@ -69,11 +50,13 @@ bool BuildShortcutPath(const char* executablePath, int folderId, const char* sub
 {
     if (!SHGetSpecialFolderPathA(nullptr, shortcutPath, folderId, TRUE))
         return false;
-    if (!AddBackslash(shortcutPath))
+    // The shell's own path calls assume room to spare; every step here is
+    // checked against the 260-character buffer instead.
+    if (!AddBackslash(shortcutPath, MAX_PATH))
         return false;
-    if (subfolder && !(AppendPath(shortcutPath, subfolder) && AddBackslash(shortcutPath)))
+    if (subfolder && !(AppendText(shortcutPath, MAX_PATH, subfolder) && AddBackslash(shortcutPath, MAX_PATH)))
         return false;
-    if (!AppendPath(shortcutPath, PathFindFileNameA(executablePath)))
+    if (!AppendText(shortcutPath, MAX_PATH, PathFindFileNameA(executablePath)))
         return false;
     // ".lnk" may be longer than the extension it replaces.
     const char* extension = PathFindExtensionA(shortcutPath);

@@ -135,10 +135,10 @@ inline std::string StandinExe() { return BuildDir() + "\\tools\\quorvalent-stand
 // can be waited for, which the launcher script beside it does not give.
 inline std::string SetupExe() { return BuildDir() + "\\quorvalent-setup.exe.so"; }
 
-inline std::string ReadWholeFile(const std::string& path)
+// Everything left in an open stream, which is then closed; empty for null.
+inline std::string ReadAndClose(FILE* file)
 {
     std::string contents;
-    FILE* file = AfxOpenFile(path.c_str(), "rb");
     if (!file)
         return contents;
     char buffer[4096];
@@ -148,6 +148,8 @@ inline std::string ReadWholeFile(const std::string& path)
     std::fclose(file);
     return contents;
 }
+
+inline std::string ReadWholeFile(const std::string& path) { return ReadAndClose(AfxOpenFile(path.c_str(), "rb")); }
 
 // Waits up to the time-out for a file to appear; a started program needs a
 // moment.
@@ -196,15 +198,7 @@ inline std::string UnixOutput(const std::string& command, bool keepPreload = fal
     std::string line = (keepPreload ? "" : "env -u LD_PRELOAD ") + command;
     if (std::system((line + " >'" + file + "' 2>&1 </dev/null").c_str()) == -1)
         return std::string();
-    std::string output;
-    if (FILE* stream = std::fopen(file.c_str(), "rb")) {
-        char buffer[4096];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-            output.append(buffer, got);
-        std::fclose(stream);
-    }
-    return output;
+    return ReadAndClose(std::fopen(file.c_str(), "rb"));
 }
 
 // The Unix path of a Windows path, for Unix tools.
