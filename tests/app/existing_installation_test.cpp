@@ -4,7 +4,6 @@
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
 
-#include <objbase.h>
 #include <shlwapi.h>
 
 namespace {
@@ -26,8 +25,6 @@ void Register(const Registration& r)
     if (r.uninstallType != kAbsent)
         probe::WriteText(kUninstallKey, "UninstallString", r.uninstall, r.uninstallType);
 }
-
-std::string ProgramsShortcut() { return probe::SpecialFolder(CSIDL_PROGRAMS) + "\\Quorvalent.lnk"; }
 
 }  // namespace
 
@@ -63,24 +60,7 @@ TEST(CheckExistingInstallation, FindsOnlyARegistrationWhoseFilesExist)
         EXPECT_EQ(app.CheckExistingInstallation(), c.found) << c.label;
     }
     // None of these runs was silent, so no shortcut was made.
-    EXPECT_FALSE(probe::FileExists(ProgramsShortcut()));
-}
-
-TEST(CheckExistingInstallation, OemSilentRenewsAllFourShortcuts)
-{
-    CoInitialize(nullptr);
-    probe::CreateQuickLaunchFolder();
-    Register({REG_SZ, "C:\\windows", REG_SZ, "C:\\windows\\notepad.exe /uninstall"});
-    InstallerApp app;
-    app.m_bOem = 1;
-    app.m_bSilent = 1;
-    EXPECT_TRUE(app.CheckExistingInstallation());
-    const char* expected[] = {"\\Notepad.lnk", "\\Microsoft\\Internet Explorer\\Quick Launch\\Notepad.lnk",
-                              "\\Notepad.lnk", "\\Notepad.lnk"};
-    const int folders[] = {CSIDL_PROGRAMS, CSIDL_APPDATA, CSIDL_DESKTOPDIRECTORY, CSIDL_STARTUP};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(probe::FileExists(probe::SpecialFolder(folders[i]) + expected[i])) << i;
-    CoUninitialize();
+    EXPECT_FALSE(probe::FileExists(probe::SpecialFolder(CSIDL_PROGRAMS) + "\\Quorvalent.lnk"));
 }
 
 TEST(ReadUninstallValue, KeepsEveryValueInsideItsBuffer)

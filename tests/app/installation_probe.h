@@ -1,6 +1,6 @@
 // Helpers for tests that look at an installation from outside: registry
-// values, special folders, files, and programs started and waited for. Every
-// test runs in a Wine prefix of its own, so what they find is the test's own.
+// values, folders, files, the stand-in's record of starts, and programs
+// started and waited for. Each test runs in a Wine prefix of its own.
 #pragma once
 
 #include "tests/support/gtest.h"
@@ -18,7 +18,7 @@
 
 namespace probe {
 
-// A registry value as stored: its type and raw bytes; found is false when absent.
+// A registry value under HKEY_CURRENT_USER as stored; found false when absent.
 struct RegistryValue {
     bool found = false;
     DWORD type = REG_NONE;
@@ -43,17 +43,12 @@ struct RegistryValue {
 inline RegistryValue ReadValue(const char* keyPath, const char* name)
 {
     RegistryValue value;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return value;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
-        value.data.resize(size);
-        value.found = RegQueryValueExA(key, name, nullptr, &value.type, value.data.data(), &size) ==
-                      ERROR_SUCCESS;
-        value.data.resize(size);
-    }
-    RegCloseKey(key);
+    BYTE data[4096];
+    DWORD size = sizeof data;
+    value.found = RegGetValueA(HKEY_CURRENT_USER, keyPath, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, data,
+                               &size) == ERROR_SUCCESS;
+    if (value.found)
+        value.data.assign(data, data + size);
     return value;
 }
 
@@ -66,36 +61,26 @@ inline bool KeyExists(const char* keyPath)
     return true;
 }
 
+inline DWORD ValueCount(const char* keyPath)
+{
+    DWORD count = 0;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                         nullptr, nullptr);
+        RegCloseKey(key);
+    }
+    return count;
+}
+
 inline void WriteValue(const char* keyPath, const char* name, DWORD type, const void* data, DWORD size)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, keyPath, name, type, data, size), ERROR_SUCCESS) << name;
 }
 
 inline void WriteText(const char* keyPath, const char* name, const std::string& text, DWORD type = REG_SZ)
 {
     WriteValue(keyPath, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
-}
-
-// The names of a key's values, in the order the registry lists them.
-inline std::vector<std::string> ValueNames(const char* keyPath)
-{
-    std::vector<std::string> names;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return names;
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD length = sizeof name;
-        if (RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        names.emplace_back(name, length);
-    }
-    RegCloseKey(key);
-    return names;
 }
 
 inline std::string SpecialFolder(int csidl)
@@ -105,10 +90,7 @@ inline std::string SpecialFolder(int csidl)
     return path;
 }
 
-inline bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+inline bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Windows profiles have the Quick Launch folder; a fresh Wine prefix has not.
 inline void CreateQuickLaunchFolder()
@@ -118,66 +100,82 @@ inline void CreateQuickLaunchFolder()
     ASSERT_TRUE(FileExists(folder)) << folder;
 }
 
-// A Unix path of the build or test folders as Wine's Z: drive shows it.
-inline std::string WindowsPath(const std::string& unixPath)
+// A Unix folder of the build or of the test as Wine's Z: drive shows it.
+inline std::string WindowsPath(const char* variable)
 {
-    std::string path = "Z:" + unixPath;
+    std::string path = std::string("Z:") + std::getenv(variable);
     for (char& c : path)
         if (c == '/')
             c = '\\';
     return path;
 }
 
-inline std::string TestRoot() { return WindowsPath(std::getenv("QV_TEST_ROOT")); }
-inline std::string BuildDir() { return WindowsPath(std::getenv("QV_BUILD_DIR")); }
-inline std::string StandinExe() { return BuildDir() + "\\tools\\quorvalent-standin.exe"; }
-// The Winelib module itself: Wine starts it as a Windows process whose handle
-// can be waited for, which the launcher script beside it does not give.
-inline std::string SetupExe() { return BuildDir() + "\\quorvalent-setup.exe.so"; }
+inline std::string TestRoot() { return WindowsPath("QV_TEST_ROOT"); }
+inline std::string StandinExe() { return WindowsPath("QV_BUILD_DIR") + "\\tools\\quorvalent-standin.exe"; }
+// The Winelib module itself: Wine starts it as a process whose handle can be
+// waited for, which the launcher script beside it does not give.
+inline std::string SetupExe() { return WindowsPath("QV_BUILD_DIR") + "\\quorvalent-setup.exe.so"; }
+
+inline void CopyStandinTo(const std::string& path)
+{
+    ASSERT_TRUE(CopyFileA(StandinExe().c_str(), path.c_str(), FALSE)) << path;
+}
 
 // Everything left in an open stream, which is then closed; empty for null.
 inline std::string ReadAndClose(FILE* file)
 {
     std::string contents;
-    if (!file)
-        return contents;
     char buffer[4096];
     size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    while (file && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
         contents.append(buffer, got);
-    std::fclose(file);
+    if (file)
+        std::fclose(file);
     return contents;
 }
 
-inline std::string ReadWholeFile(const std::string& path) { return ReadAndClose(AfxOpenFile(path.c_str(), "rb")); }
+// One start in the stand-in's record beside it.
+struct StartRecord {
+    std::string time;
+    std::string folder;
+    std::string arguments;
+};
 
-// Waits up to the time-out for a file to appear; a started program needs a
-// moment.
-inline bool WaitForFile(const std::string& path, DWORD timeoutMs = 20000)
+// Waits up to the time-out until the record holds count starts (none: reads
+// once); a started program needs a moment.
+inline std::vector<StartRecord> WaitForStarts(const std::string& programFolder, size_t count = 0,
+                                              DWORD timeoutMs = 20000)
 {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        if (FileExists(path))
-            return true;
+    std::vector<StartRecord> starts;
+    for (DWORD waited = 0;; waited += 50) {
+        starts.clear();
+        std::string contents = ReadAndClose(AfxOpenFile((programFolder + "\\starts.txt").c_str(), "rb"));
+        for (size_t at = 0, end; (end = contents.find("\r\n", at)) != std::string::npos; at = end + 2) {
+            std::string line = contents.substr(at, end - at);
+            size_t tab1 = line.find('\t');
+            size_t tab2 = line.find('\t', tab1 + 1);
+            if (tab1 != std::string::npos && tab2 != std::string::npos)
+                starts.push_back({line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)});
+        }
+        if (starts.size() >= count || waited >= timeoutMs)
+            return starts;
         Sleep(50);
     }
-    return FileExists(path);
 }
 
-// Runs a command line (in the given working folder, or ours) and waits for it; its exit code, or -1 when it could
-// not start or did not end within the time-out (it is then ended).
-inline int RunAndWait(const std::string& commandLine, const char* workingFolder = nullptr,
-                      DWORD timeoutMs = 60000)
+// Runs a command line in the working folder (or ours) and waits for it; its
+// exit code, or -1 when it could not start or had to be ended.
+inline int RunAndWait(const std::string& commandLine, const char* workingFolder = nullptr)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    std::vector<char> writable(commandLine.begin(), commandLine.end());
-    writable.push_back('\0');
-    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, workingFolder, &startup,
+    std::string writable = commandLine;
+    if (!CreateProcessA(nullptr, &writable[0], nullptr, nullptr, FALSE, 0, nullptr, workingFolder, &startup,
                         &process))
         return -1;
     DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
         GetExitCodeProcess(process.hProcess, &code);
     else
         TerminateProcess(process.hProcess, 1);
@@ -186,11 +184,10 @@ inline int RunAndWait(const std::string& commandLine, const char* workingFolder 
     return static_cast<int>(code);
 }
 
-// The output of a Unix command (the C library here is the host's). It goes
-// through a file, not a pipe: helpers that Wine starts for a Wine command
-// would hold a pipe open long after the command ends.
-// A sanitized run keeps its runtime preloaded only when asked (for our own
-// Winelib programs); Wine's Windows programs cannot start with it.
+// The output of a Unix command (the C library here is the host's), through a
+// file: helpers that Wine starts would hold a pipe open after the command
+// ends. A sanitized run keeps its runtime preloaded only when asked (for our
+// own Winelib programs); Wine's Windows programs cannot start with it.
 inline std::string UnixOutput(const std::string& command, bool keepPreload = false)
 {
     static int serial = 0;
@@ -201,7 +198,6 @@ inline std::string UnixOutput(const std::string& command, bool keepPreload = fal
     return ReadAndClose(std::fopen(file.c_str(), "rb"));
 }
 
-// The Unix path of a Windows path, for Unix tools.
 inline std::string UnixPath(const std::string& windowsPath)
 {
     WCHAR wide[MAX_PATH];
@@ -212,62 +208,23 @@ inline std::string UnixPath(const std::string& windowsPath)
     return path;
 }
 
-// The stand-in's record of starts beside it: one row per start with its time,
-// working folder and arguments.
-struct StartRecord {
-    std::string time;
-    std::string folder;
-    std::string arguments;
-};
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-inline std::vector<StartRecord> ReadStarts(const std::string& programFolder)
-{
-    std::vector<StartRecord> starts;
-    std::string contents = ReadWholeFile(programFolder + "\\starts.txt");
-    size_t at = 0;
-    while (at < contents.size()) {
-        size_t end = contents.find("\r\n", at);
-        if (end == std::string::npos)
-            break;
-        std::string line = contents.substr(at, end - at);
-        at = end + 2;
-        size_t tab1 = line.find('\t');
-        size_t tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
-        if (tab2 == std::string::npos)
-            continue;
-        starts.push_back({line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)});
-    }
-    return starts;
-}
-
-// Waits until the record holds the given number of starts, or the time-out.
-inline std::vector<StartRecord> WaitForStarts(const std::string& programFolder, size_t count,
-                                              DWORD timeoutMs = 20000)
-{
-    std::vector<StartRecord> starts;
-    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
-        starts = ReadStarts(programFolder);
-        if (starts.size() >= count)
-            break;
-        Sleep(50);
-    }
-    return starts;
-}
+// What lnkinfo, a reader of shortcut files that is not the shell's, says.
+inline std::string LnkInfo(const std::string& file) { return UnixOutput("lnkinfo '" + UnixPath(file) + "'"); }
 
 // In sanitized runs the sanitizer's runtime is preloaded into every process
 // that inherits the environment; it suits our Winelib programs, but a real
 // Windows program (the stand-in, the shell's helpers) cannot start with it.
-// While this object lives, started programs do not get it.
+// While this object lives, started programs do not get it. Wine hands a
+// started program the Unix environment as well as the Windows one.
 class WithoutSanitizerPreload {
 public:
     WithoutSanitizerPreload()
     {
-        // Wine hands a started program the Unix environment as well as the
-        // Windows one, so it goes from both.
         const char* preload = std::getenv("LD_PRELOAD");
-        had_ = preload && std::strlen(preload) < sizeof saved_;
-        if (had_)
-            std::strcpy(saved_, preload);
+        if (preload)
+            saved_ = preload;
         unsetenv("LD_PRELOAD");
         SetEnvironmentVariableA("LD_PRELOAD", nullptr);
     }
@@ -275,20 +232,14 @@ public:
     WithoutSanitizerPreload& operator=(const WithoutSanitizerPreload&) = delete;
     ~WithoutSanitizerPreload()
     {
-        if (had_) {
-            setenv("LD_PRELOAD", saved_, 1);
-            SetEnvironmentVariableA("LD_PRELOAD", saved_);
-        }
+        if (saved_.empty())
+            return;
+        setenv("LD_PRELOAD", saved_.c_str(), 1);
+        SetEnvironmentVariableA("LD_PRELOAD", saved_.c_str());
     }
 
 private:
-    char saved_[1024] = {};
-    bool had_ = false;
+    std::string saved_;
 };
-
-inline void CopyStandinTo(const std::string& path)
-{
-    ASSERT_TRUE(CopyFileA(StandinExe().c_str(), path.c_str(), FALSE)) << path;
-}
 
 }  // namespace probe

@@ -82,7 +82,7 @@ TEST(ActOnInstalledChoice, EachChoiceStartsWhatItNames)
         app.ActOnInstalledChoice(c.choice, path.c_str());
         if (!c.expectedArguments) {
             Sleep(1500);
-            EXPECT_TRUE(probe::ReadStarts(folder).empty()) << c.folderName;
+            EXPECT_TRUE(probe::WaitForStarts(folder).empty()) << c.folderName;
             continue;
         }
         std::vector<probe::StartRecord> starts = probe::WaitForStarts(folder, 1);
