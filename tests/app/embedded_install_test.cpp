@@ -113,10 +113,8 @@ TEST(SetupRun, SecondOemRunRenewsOnlyShortcutsAndBundle)
 {
     probe::CreateQuickLaunchFolder();
     ASSERT_EQ(RunSetup("/oem /silent"), 0);
-    // Marks that a second installation would overwrite.
+    // A mark that a second installation or registration would overwrite.
     probe::WriteText(kUninstallKey, "DisplayName", "marked");
-    DeleteFileA(InstallFolder().append("\\Quorvalent.exe").c_str()) ;
-    probe::CopyStandinTo(Program());
     for (const Shortcut& s : kShortcuts)
         DeleteFileA(ShortcutFile(s).c_str());
 

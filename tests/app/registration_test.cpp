@@ -1,7 +1,6 @@
 #include "tests/support/gtest.h"
 
 #include "app/arp_cache_record.h"
-#include "app/installer_app.h"
 #include "app/registration.h"
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
@@ -150,12 +149,4 @@ TEST(WriteEstimatedSize, ExistingRecordKeepsItsFieldsAndForeignOnesAreLeftAlone)
         EXPECT_EQ(probe::ReadValue(kArpCacheKey, "Changed").found, c.ours) << c.label;
         EXPECT_EQ(probe::ReadValue(kUninstallKey, "EstimatedSize").dword(), 77u) << c.label;
     }
-}
-
-TEST(WriteBundleValue, WritesTheBundleNumberAsDword)
-{
-    InstallerApp app;
-    app.m_nBundle = 4000000000u;
-    EXPECT_EQ(app.WriteBundleValue(), ERROR_SUCCESS);
-    ExpectValues(kProductKey, {{"Bundle", REG_DWORD, "", 4000000000u}});
 }
