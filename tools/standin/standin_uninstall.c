@@ -39,14 +39,14 @@ static void RemoveShortcuts(const char* ownPath)
     lstrcpynA(name, PathFindFileNameA(ownPath), MAX_PATH);
     PathRenameExtensionA(name, ".lnk");
     for (size_t i = 0; i < sizeof kShortcutFolders / sizeof kShortcutFolders[0]; ++i) {
+        char folder[MAX_PATH];
         char path[MAX_PATH];
-        if (!SHGetSpecialFolderPathA(NULL, path, kShortcutFolders[i].folder, FALSE))
+        if (!SHGetSpecialFolderPathA(NULL, folder, kShortcutFolders[i].folder, FALSE))
             continue;
-        int length = kShortcutFolders[i].subfolder
-                         ? snprintf(path + strlen(path), MAX_PATH - strlen(path), "\\%s\\%s",
-                                    kShortcutFolders[i].subfolder, name)
-                         : snprintf(path + strlen(path), MAX_PATH - strlen(path), "\\%s", name);
-        if (length > 0 && strlen(path) < MAX_PATH - 1)
+        const char* subfolder = kShortcutFolders[i].subfolder;
+        int length = snprintf(path, sizeof path, "%s%s%s\\%s", folder, subfolder ? "\\" : "",
+                              subfolder ? subfolder : "", name);
+        if (length > 0 && length < (int)sizeof path)
             DeleteFileA(path);
     }
 }
