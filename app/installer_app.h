@@ -13,6 +13,14 @@ class TcpConnection;
 // Posted by the update worker to the user-interface thread as its last act.
 const UINT WM_WORKER_DONE = 12345;
 
+// The registry paths that the existing-installation check reads, NUL included.
+const DWORD kUninstallValueSize = 260;
+
+// Results of the Already Installed dialog.
+const int kInstalledLaunch = 1;
+const int kInstalledCancel = 2;
+const int kInstalledRemove = 3;
+
 class InstallerApp : public CWinApp {
 public:
     InstallerApp();
@@ -32,16 +40,37 @@ public:
     // True when the installation is to go on; updates the shortcut flags.
     bool RunInstallDialog();
 
-    // Existing installation (true: found and dealt with; the flow ends).
+    // Looks for an installation that the Uninstall key records and whose
+    // folder and executable still exist. True when one was found and dealt
+    // with (the flow ends): with /oem nothing is asked (with /silent too the
+    // shortcuts are renewed); otherwise the Already Installed dialog decides.
+    // False: install as usual. User-interface thread.
     bool CheckExistingInstallation();
+    // Reads a REG_SZ value of the Uninstall key into a buffer of
+    // kUninstallValueSize characters, always NUL-terminated. False (and an
+    // empty buffer) when the value is absent, of another type, or too long.
     bool ReadUninstallValue(const char* name, char* buffer);
-    // Registration.
+    // Runs the Already Installed dialog: kInstalledLaunch, kInstalledRemove
+    // or kInstalledCancel. User-interface thread.
+    int RunInstalledDialog();
+    // Launch starts the executable from its folder with no arguments; Remove
+    // starts the UninstallString command; anything else does nothing.
+    void ActOnInstalledChoice(int choice, const char* executablePath);
+    // Writes Bundle under "SOFTWARE\Quorvalent\". Returns the registry error of
+    // the key's creation, else of its closing.
     LONG WriteBundleValue();
-    // Shortcuts for the executable, as the three flags say.
+    // Shortcuts for the executable: Programs always, then Quick Launch,
+    // Desktop and Startup ("/autostart") as the three flags say. Each failure
+    // skips its own shortcut silently. Needs COM on the calling thread.
     void CreateShortcuts(const char* executablePath);
-    // The embedded package (true: installed and finished).
+    // Installs the package carried as resource "ARC" 10000 (package number 1)
+    // and finishes the installation. False, with nothing shown by this call,
+    // when the resource is missing or unusable, the job fails, or no
+    // executable was recorded: the caller then downloads the package.
+    // User-interface thread.
     bool InstallEmbeddedPackage();
-    // Shortcuts, registration, and the launch unless oem.
+    // Shortcuts, registration with m_nInstalledSize, and the launch of the
+    // installed program unless /oem. Uses m_szExecutablePath.
     void FinishInstallation();
     // Shows the progress window and starts the update worker.
     void StartUpdateWorker();

@@ -4,17 +4,15 @@
 
 #include <cstdio>
 
-LONG InstallerApp::WriteBundleValue() { return ERROR_SUCCESS; }
-
-bool InstallerApp::CheckExistingInstallation() { return false; }
-
-bool InstallerApp::ReadUninstallValue(const char*, char*) { return false; }
-
-void InstallerApp::CreateShortcuts(const char*) {}
-
-bool InstallerApp::InstallEmbeddedPackage() { return false; }
-
-void InstallerApp::FinishInstallation() {}
+int InstallerApp::RunInstalledDialog()
+{
+    // The Already Installed dialog comes with the installer's dialogs; until
+    // then the question goes to stderr and the answer is its Cancel.
+    std::fprintf(stderr,
+                 "Quorvalent is already installed: Launch, Remove or Cancel? "
+                 "(no dialog yet: Cancel)\n");
+    return kInstalledCancel;
+}
 
 void InstallerApp::StartUpdateWorker()
 {
