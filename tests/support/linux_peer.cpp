@@ -10,6 +10,7 @@
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -29,17 +30,19 @@ void MakeFolders(const std::string& path)
     mkdir(path.c_str(), 0755);
 }
 
+// Straight system calls: in a Winelib program the plain names socket,
+// connect and close may bind to the Windows socket functions instead.
 bool PortAccepts(const std::string& address, uint16_t port)
 {
-    int probe = socket(AF_INET, SOCK_STREAM, 0);
+    long probe = syscall(SYS_socket, AF_INET, SOCK_STREAM, 0);
     if (probe < 0)
         return false;
     sockaddr_in target = {};
     target.sin_family = AF_INET;
     target.sin_port = htons(port);
     inet_pton(AF_INET, address.c_str(), &target.sin_addr);
-    bool accepted = connect(probe, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0;
-    close(probe);
+    bool accepted = syscall(SYS_connect, probe, &target, sizeof target) == 0;
+    syscall(SYS_close, probe);
     return accepted;
 }
 

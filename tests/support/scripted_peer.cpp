@@ -161,10 +161,10 @@ bool ScriptedPeer::Listening() const
     return state->thread != nullptr;
 }
 
-bool ScriptedPeer::Finish()
+bool ScriptedPeer::Finish(uint32_t waitMs)
 {
     if (state->thread) {
-        if (WaitForSingleObject(state->thread, 10000) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(state->thread, waitMs) != WAIT_OBJECT_0) {
             state->stop = 1;
             WaitForSingleObject(state->thread, INFINITE);
         }

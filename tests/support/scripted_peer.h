@@ -44,9 +44,9 @@ public:
 
     // The server listens.
     bool Listening() const;
-    // Waits up to 10 s for all scripts to have run, then stops the server.
+    // Waits up to waitMs for all scripts to have run, then stops the server.
     // True when every script ran to its end.
-    bool Finish();
+    bool Finish(uint32_t waitMs = 10000);
     // Bytes received on connection number index; call after Finish.
     std::string Received(size_t index) const;
     // Count of connections accepted; call after Finish.
