@@ -1,0 +1,67 @@
+#include "package/file_stream.h"
+
+#include "afx/crt_file.h"
+#include "app/error_code.h"
+
+FileStream::FileStream() : file(nullptr) {}
+
+FileStream::FileStream(const char* path, const char* mode) : file(nullptr)
+{
+    Open(path, mode);
+}
+
+FileStream::~FileStream()
+{
+    Close();
+}
+
+void FileStream::Open(const char* path, const char* mode)
+{
+    FILE* opened = AfxOpenFile(path, mode);
+    if (!opened)
+        throw kErrorMalformed;
+    long length = 0;
+    if (std::fseek(opened, 0, SEEK_END) == 0)
+        length = std::ftell(opened);
+    if (length < 0)
+        length = 0;
+    if (length > long(UINT32_MAX) || std::fseek(opened, 0, SEEK_SET) != 0) {
+        std::fclose(opened);
+        throw kErrorMalformed;
+    }
+    Close();
+    file = opened;
+    size = uint32_t(length);
+    position = 0;
+}
+
+void FileStream::Close()
+{
+    if (!file)
+        return;
+    std::fclose(file);
+    file = nullptr;
+    size = 0;
+    position = 0;
+}
+
+void FileStream::WriteRaw(const uint8_t* bytes, uint32_t count)
+{
+    if (!file || std::fwrite(bytes, count, 1, file) == 0)
+        throw kErrorMalformed;
+    position += count;
+}
+
+void FileStream::ReadRaw(uint8_t* bytes, uint32_t count)
+{
+    if (!file || std::fread(bytes, count, 1, file) == 0)
+        throw kErrorMalformed;
+    position += count;
+}
+
+void FileStream::SeekRaw(uint32_t offset)
+{
+    if (!file || std::fseek(file, long(offset), SEEK_SET) != 0)
+        throw kErrorMalformed;
+    position = offset;
+}

@@ -1,0 +1,82 @@
+// PackageJob: one Quorvalent package from memory (or, later, from the
+// network) through decompression and extraction to installed files, with
+// the program file handed over as "Quorvalent.exe". Runs entirely on the
+// thread that calls it (the user-interface thread for the embedded package,
+// the update worker for a download); it holds no locks.
+#pragma once
+
+#include "package/folder_list.h"
+
+#include <cstdint>
+
+class ProgressSink;
+
+class PackageJob {
+public:
+    // Free space the installer's volume must offer before installing.
+    static const uint64_t kMinimumFreeSpace = 5242880;
+
+    // The sink receives status and progress; null reports nothing. Not owned.
+    explicit PackageJob(ProgressSink* progressSink);
+    virtual ~PackageJob();
+    PackageJob(const PackageJob&) = delete;
+    PackageJob& operator=(const PackageJob&) = delete;
+
+    void SetProgressSink(ProgressSink* progressSink);
+
+    // Takes a whole package from memory: 16 header bytes, then the stored
+    // archive and the trailing bytes. Throws -3 for a block shorter than 16
+    // bytes or than the header's sizes, a header that fails its checks
+    // (version, package number, sizes) or a failed allocation.
+    void LoadPackage(const uint8_t* bytes, uint32_t length, uint32_t packageNumber);
+
+    // Installs the loaded package into the installation folder: disk check
+    // (fewer than 5 MiB free: "Out of Disk Space" alert, -1), decompression,
+    // extraction, hand-over of the program entry. Throws -3 when no package
+    // is loaded, decompression or extraction fails, the package flags no
+    // program entry, or the hand-over fails (after the "Unable to launch"
+    // alert). archiveSize stays readable afterwards.
+    void Install();
+
+    // Fewer than kMinimumFreeSpace bytes free on the installer's volume (or
+    // a failed query): shows "Out of Disk Space" and throws -1.
+    void CheckDiskSpace();
+    // Makes the buffer hold at least size bytes; a smaller one is replaced,
+    // its contents dropped. A failed allocation throws -3 and leaves the
+    // capacity 0.
+    void ReserveBody(uint32_t size);
+    void ReserveArchive(uint32_t size);
+    // Decodes body into archive when the package is compressed; then
+    // compressed is false. Throws -3 for a scrambled body or a failed decode.
+    void Decompress();
+    // Extracts the (decompressed) archive into folder, which gets a
+    // backslash if it lacks one. Fills headerValueA/B; programPath
+    // (kInstallPathSize bytes) receives the program entry's full path or an
+    // empty text. Throws -3 as ExtractArchive does.
+    void ExtractInto(const char* folder, char* programPath);
+    // Gives the program file the name "Quorvalent.exe" in its folder,
+    // replacing an older one, and records that path with SetExecutablePath.
+    // False when the path is too long, the move fails, no file of the final
+    // name exists afterwards, or the path cannot be recorded.
+    bool HandOverProgram(const char* programPath);
+
+    uint32_t flags;
+    uint32_t packageNumber;
+    uint32_t archiveSize;
+    // 0 while no package header is known.
+    uint32_t compressedSize;
+    uint32_t trailingSize;
+    // The body still has to be decompressed (the two sizes differ).
+    bool compressed;
+    uint8_t* body;
+    uint32_t bodyCapacity;
+    uint8_t* archive;
+    uint32_t archiveCapacity;
+    FolderList folders;
+    uint32_t headerValueB;
+    uint32_t headerValueA;
+    ProgressSink* progressSink;
+
+private:
+    void ReportStage(const char* status);
+};

@@ -1,0 +1,57 @@
+#include "tests/support/gtest.h"
+
+#include "package/entry_name.h"
+
+TEST(EntryName, OnlyNamesThatStayInsideTheFolderAreSafe)
+{
+    struct Case {
+        const char* name;
+        bool safe;
+    } cases[] = {
+        {"Quorvalent.new.exe", true},
+        {"a.b", true},
+        {"docs\\readme.txt", true},
+        {"docs\\", true},
+        {"a..b", false},
+        {"..\\x.dll", false},
+        {"docs\\..\\..\\x", false},
+        {"...", false},
+        {"\\Windows\\x.dll", false},
+        {"/etc/x", false},
+        {"docs/readme.txt", false},
+        {"C:x.dll", false},
+        {"C:\\x.dll", false},
+        {"file.txt:stream", false},
+        {"a\tb", false},
+        {"a?b", false},
+        {"a*", false},
+        {"a|b", false},
+        {"a\"b", false},
+        {"a<b>", false},
+        {"NUL", false},
+        {"nul.txt", false},
+        {"docs\\Con", false},
+        {"aux .txt", false},
+        {"COM1", false},
+        {"lpt9.log", false},
+        {"COM0", true},
+        {"COM10", true},
+        {"console.txt", true},
+        {"nullable", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsSafeEntryName(c.name), c.safe) << c.name;
+}
+
+TEST(EntryName, EmptyAndDotNamesMeanTheFolderItself)
+{
+    struct Case {
+        const char* name;
+        bool base;
+    } cases[] = {
+        {"", true}, {".", true}, {".\\", true}, {".\\.", true}, {"\\", true},
+        {"a", false}, {".a", false}, {"a\\.", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NamesBaseFolder(c.name), c.base) << c.name;
+}
