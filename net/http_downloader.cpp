@@ -147,7 +147,7 @@ void HttpDownloader::ConnectToTarget()
         connection->ConnectVia(host, kHttpPort);
 }
 
-bool HttpDownloader::ReadWholeLine(char* line, uint32_t& budget)
+bool HttpDownloader::ReadLinePart(char* line, uint32_t& budget)
 {
     // The byte before the terminator of a full buffer tells whether the line
     // ended there; it is primed so that a shorter line reads as complete.
@@ -158,12 +158,17 @@ bool HttpDownloader::ReadWholeLine(char* line, uint32_t& budget)
     if (length >= budget)
         throw ErrorCode(kErrorMalformed);
     budget -= length;
+    return complete;
+}
+
+bool HttpDownloader::ReadWholeLine(char* line, uint32_t& budget)
+{
+    bool complete = ReadLinePart(line, budget);
     // The rest of an over-long line is read and dropped, so that it is never
     // taken for a line of its own.
-    for (bool rest = complete; !rest;) {
-        char skipped[kLineCapacity];
-        rest = ReadWholeLine(skipped, budget);
-    }
+    char skipped[kLineCapacity];
+    for (bool ended = complete; !ended;)
+        ended = ReadLinePart(skipped, budget);
     return complete;
 }
 

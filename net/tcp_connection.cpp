@@ -66,7 +66,8 @@ void TcpConnection::Write(const void* data, uint32_t length)
 {
     const char* bytes = static_cast<const char*>(data);
     while (length > 0) {
-        int sent = send(socketHandle, bytes, static_cast<int>(length), 0);
+        int asked = length > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(length);
+        int sent = send(socketHandle, bytes, asked, 0);
         if (sent == SOCKET_ERROR)
             throw FailureCode();
         bytes += sent;
@@ -78,7 +79,8 @@ uint32_t TcpConnection::Read(void* buffer, uint32_t length)
 {
     if (length == 0)
         return 0;
-    // recv takes an int: a larger request is served in part, as any receive may be.
+    // recv takes an int: a larger request is served in part, as any
+    // receive may be.
     int asked = length > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(length);
     int received = recv(socketHandle, static_cast<char*>(buffer), asked, 0);
     if (received == 0)

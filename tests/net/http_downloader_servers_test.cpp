@@ -137,11 +137,17 @@ TEST(HttpServers, DownloadsThroughSocksProxies)
         const char* host;
         const char* user;
         const char* password;
+        int32_t sendResult;
+        const char* alertTitle;
     };
+    // danted checks that its address is one of an interface's, which only
+    // the loopback's first address is.
     const Case cases[] = {
-        {"microsocks, SOCKS 5 with password", 5, "socks.quorvalent.test", "user", "secret"},
-        {"danted, SOCKS 4", 4, "127.0.0.1", "", ""},
-        {"danted, SOCKS 5", 5, "127.0.0.1", "", ""},
+        {"microsocks, SOCKS 5 with password", 5, "socks.quorvalent.test", "user", "secret", 0, ""},
+        {"microsocks, wrong password", 5, "socks.quorvalent.test", "user", "wrong", -1,
+         "SOCKS Proxy: Invalid username or password"},
+        {"danted, SOCKS 4", 4, "127.0.0.1", "", "", 0, ""},
+        {"danted, SOCKS 5", 5, "127.0.0.1", "", "", 0, ""},
     };
     WinsockSession winsock;
     WebServers servers;
@@ -153,9 +159,17 @@ TEST(HttpServers, DownloadsThroughSocksProxies)
     UseNoProxy();
     for (const Case& c : cases) {
         UseSocksProxy(c.version, c.host, 1080, c.user, c.password);
+        testing::internal::CaptureStderr();
         Fetch fetch = FetchUrl("http://files.quorvalent.test/files/package.bin", 77);
-        EXPECT_EQ(fetch.sendResult, 0) << c.name;
-        EXPECT_EQ(fetch.position, 77u) << c.name;
-        EXPECT_TRUE(fetch.body == servers.package.substr(77)) << c.name;
+        std::string alerts = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(fetch.sendResult, c.sendResult) << c.name;
+        if (c.alertTitle[0])
+            EXPECT_NE(alerts.find(c.alertTitle), std::string::npos) << c.name;
+        else
+            EXPECT_EQ(alerts, "") << c.name;
+        if (c.sendResult == 0) {
+            EXPECT_EQ(fetch.position, 77u) << c.name;
+            EXPECT_TRUE(fetch.body == servers.package.substr(77)) << c.name;
+        }
     }
 }

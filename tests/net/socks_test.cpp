@@ -3,7 +3,6 @@
 #include "net/socks.h"
 
 #include "net/tcp_connection.h"
-#include "tests/support/linux_peer.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
 
@@ -211,64 +210,3 @@ TEST(ConnectVia, ChoosesTheRoute)
     }
 }
 
-TEST(PutPascalString, WritesLengthThenBytes)
-{
-    struct Case {
-        const char* text;
-        std::string bytes;
-    };
-    const std::string longText(300, 'a');
-    const Case cases[] = {
-        {nullptr, Bytes({0})},
-        {"", Bytes({0})},
-        {"user", Bytes({4}) + "user"},
-        {longText.c_str(), Bytes({255}) + std::string(255, 'a')},
-    };
-    for (const Case& c : cases) {
-        uint8_t out[300] = {};
-        uint32_t written = PutPascalString(out, c.text);
-        EXPECT_EQ(std::string(reinterpret_cast<char*>(out), written), c.bytes);
-    }
-}
-
-// Real SOCKS servers carry a real exchange: microsocks with user name and
-// password, danted without authentication in both versions.
-TEST(SocksServers, CarryTheDestinationStream)
-{
-    struct Case {
-        const char* name;
-        const char* server;
-        uint8_t version;
-        const char* user;
-        const char* password;
-        ErrorCode expected;
-        std::string alerts;
-    };
-    const Case cases[] = {
-        {"microsocks, SOCKS 5 with password", "microsocks", 5, "user", "secret", 0, ""},
-        {"microsocks, wrong password", "microsocks", 5, "user", "wrong", kErrorConnection,
-         Alert("SOCKS Proxy: Invalid username or password")},
-        {"danted, SOCKS 4", "danted", 4, "", "", 0, ""},
-        {"danted, SOCKS 5", "danted", 5, "", "", 0, ""},
-    };
-    WinsockSession winsock;
-    ScriptedPeer destination("127.0.0.10", kDestinationPort,
-                             {{Send("DEST"), WaitForClose()}, {Send("DEST"), WaitForClose()},
-                              {Send("DEST"), WaitForClose()}});
-    // danted checks that its address is one of an interface's, which only
-    // the loopback's first address is.
-    LinuxPeer microsocks("microsocks", kSocksAddress, kSocksPort, {"user", "secret"});
-    LinuxPeer danted("danted", "127.0.0.1", kSocksPort);
-    ASSERT_TRUE(microsocks.Ready());
-    ASSERT_TRUE(danted.Ready());
-    for (const Case& c : cases) {
-        const char* host = c.server[0] == 'm' ? "socks.quorvalent.test" : "127.0.0.1";
-        UseSocksProxy(c.version, host, kSocksPort, c.user, c.password);
-        Outcome outcome = ConnectThroughProxy();
-        EXPECT_EQ(outcome.code, c.expected) << c.name;
-        EXPECT_EQ(outcome.alerts, c.alerts) << c.name;
-        if (c.expected == 0) {
-            EXPECT_EQ(outcome.afterNegotiation, "DEST") << c.name;
-        }
-    }
-}
