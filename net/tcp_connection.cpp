@@ -35,7 +35,8 @@ void SetTransportTimeLimits(TransportTimeLimits limits)
     g_limits = limits;
 }
 
-TcpConnection::TcpConnection() : socketHandle(socket(AF_INET, SOCK_STREAM, 0)), aborted(false), socketReleased(false)
+TcpConnection::TcpConnection()
+    : socketHandle(socket(AF_INET, SOCK_STREAM, 0)), aborted(false), socketReleased(false)
 {
     if (socketHandle == INVALID_SOCKET)
         throw ErrorCode(kErrorMalformed);
@@ -54,12 +55,13 @@ TcpConnection::~TcpConnection()
     Close();
 }
 
-ErrorCode TcpConnection::FailureCode() const
+ErrorCode TcpConnection::FailureCode(bool receiving) const
 {
     if (aborted)
         return kErrorCancelled;
     int error = WSAGetLastError();
-    return error == WSAETIMEDOUT ? kErrorLineTimeout : ErrorCode(error);
+    // Only receives have a limit of their own (SO_RCVTIMEO).
+    return receiving && error == WSAETIMEDOUT ? kErrorLineTimeout : ErrorCode(error);
 }
 
 void TcpConnection::Write(const void* data, uint32_t length)
@@ -69,7 +71,7 @@ void TcpConnection::Write(const void* data, uint32_t length)
         int asked = length > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(length);
         int sent = send(socketHandle, bytes, asked, 0);
         if (sent == SOCKET_ERROR)
-            throw FailureCode();
+            throw FailureCode(false);
         bytes += sent;
         length -= static_cast<uint32_t>(sent);
     }
@@ -86,7 +88,7 @@ uint32_t TcpConnection::Read(void* buffer, uint32_t length)
     if (received == 0)
         throw ErrorCode(kErrorConnection);
     if (received == SOCKET_ERROR)
-        throw FailureCode();
+        throw FailureCode(true);
     return static_cast<uint32_t>(received);
 }
 

@@ -60,5 +60,7 @@ private:
 
     void ConnectWithinLimit(const sockaddr_in& address);
     void WaitUntilReadable(uint32_t start);
-    ErrorCode FailureCode() const;
+    // The code of a failed send or receive: -2 after Close, else the
+    // system's error, or -255 for a receive that met the idle limit.
+    ErrorCode FailureCode(bool receiving) const;
 };
