@@ -30,8 +30,9 @@ void MakeFolders(const std::string& path)
     mkdir(path.c_str(), 0755);
 }
 
-// Straight system calls: in a Winelib program the plain names socket,
-// connect and close may bind to the Windows socket functions instead.
+// Straight system calls and no htons: in a Winelib program the plain names
+// socket, connect, close and htons may bind to the Windows socket functions,
+// which take their arguments another way.
 bool PortAccepts(const std::string& address, uint16_t port)
 {
     long probe = syscall(SYS_socket, AF_INET, SOCK_STREAM, 0);
@@ -39,7 +40,9 @@ bool PortAccepts(const std::string& address, uint16_t port)
         return false;
     sockaddr_in target = {};
     target.sin_family = AF_INET;
-    target.sin_port = htons(port);
+    uint8_t* portBytes = reinterpret_cast<uint8_t*>(&target.sin_port);
+    portBytes[0] = static_cast<uint8_t>(port >> 8);
+    portBytes[1] = static_cast<uint8_t>(port);
     inet_pton(AF_INET, address.c_str(), &target.sin_addr);
     bool accepted = syscall(SYS_connect, probe, &target, sizeof target) == 0;
     syscall(SYS_close, probe);
