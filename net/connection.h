@@ -1,0 +1,49 @@
+// Connection: the blocking byte stream that every protocol of the installer
+// runs over. The operations throw ErrorCode on failure and return no error
+// values. One connection is used by one thread at a time.
+#pragma once
+
+#include <cstdint>
+
+class Connection {
+public:
+    Connection();
+    virtual ~Connection();
+
+    // Sends all length bytes.
+    virtual void Write(const void* data, uint32_t length) = 0;
+    // One receive of 1 to length bytes; 0 only when length is 0.
+    virtual uint32_t Read(void* buffer, uint32_t length) = 0;
+    // One text line of at most size - 1 bytes, keeping its line feed, stored
+    // NUL-terminated; nothing past the line is taken from the stream. Size 0
+    // stores nothing.
+    virtual void ReadLine(char* buffer, uint32_t size) = 0;
+    // Write under another name, for block-sized messages.
+    virtual void WriteBlock(const void* data, uint32_t length);
+    // Ends the connection; later sends and receives fail with -2.
+    virtual void Close() = 0;
+    // The IPv4 address, host byte order, of a name or dotted text.
+    virtual uint32_t ResolveHost(const char* name) = 0;
+    // Opens the connection to host and port; any failure throws -1.
+    virtual void Connect(const char* host, uint16_t port) = 0;
+
+    // Reads until exactly length bytes are stored; Read's errors pass through.
+    void ReadExactly(void* buffer, uint32_t length);
+    // Sends the text without its terminating NUL.
+    void WriteString(const char* text);
+    // Opens the connection to host and port as the proxy settings say:
+    // directly, or through the SOCKS proxy with its negotiation. The HTTP
+    // proxy itself is always reached directly. Throws -1 for a failed connect,
+    // a name that does not resolve or a refusal of the proxy (after an alert
+    // for the refusals that the user can act on); errors of Write and
+    // ReadExactly pass through. The connection is left open after a failure:
+    // its owner closes it. Runs on the thread that owns the connection and may
+    // show alerts there.
+    void ConnectVia(const char* host, uint16_t port);
+
+    // True once the socket has been closed; cleared by Connect.
+    bool closed;
+    // IPv4 addresses of both ends, host byte order; 0 until Connect succeeds.
+    uint32_t localAddress;
+    uint32_t peerAddress;
+};

@@ -1,0 +1,365 @@
+#include "net/http_downloader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "app/error_code.h"
+#include "net/base64.h"
+#include "net/http_parse.h"
+#include "net/proxy_settings.h"
+#include "net/starts_with_no_case.h"
+
+namespace {
+
+const uint16_t kHttpPort = 80;
+const uint32_t kAuthCapacity = 256;
+// Status and header lines together; a server that keeps sending header
+// lines must not hold the download for ever.
+const uint32_t kHeaderBudget = 64 * 1024;
+// A chunk size line, extensions included.
+const uint32_t kChunkLineBudget = 4 * 1024;
+
+bool IsRedirect(int32_t status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307;
+}
+
+bool IsLineEnd(const char* line)
+{
+    return std::strcmp(line, "\r\n") == 0 || std::strcmp(line, "\n") == 0;
+}
+
+// snprintf that refuses, with -3, a text that would not fit its buffer
+// rather than cut it.
+template <typename... Arguments>
+void FormatOrRefuse(char* out, uint32_t size, const char* format, Arguments... arguments)
+{
+    int written = std::snprintf(out, size, format, arguments...);
+    if (written < 0 || static_cast<uint32_t>(written) >= size)
+        throw ErrorCode(kErrorMalformed);
+}
+
+}  // namespace
+
+HttpDownloader::HttpDownloader()
+    : responseOpen(false), sendProxyAuth(false), buffer(nullptr), bufferLength(0), host(),
+      path(), resumeOffset(0), rangeAccepted(false), chunked(false), endPosition(0),
+      chunkRemaining(0), position(0), connection(new TcpConnection)
+{
+}
+
+HttpDownloader::~HttpDownloader()
+{
+    Finish();
+}
+
+bool HttpDownloader::SetUrl(const char* url)
+{
+    host[0] = '\0';
+    path[0] = '\0';
+    if (StartsWithNoCase(url, "http://"))
+        url += 7;
+    size_t length = std::strcspn(url, "\r\n");
+    const char* slash = static_cast<const char*>(std::memchr(url, '/', length));
+    size_t hostLength = slash ? static_cast<size_t>(slash - url) : length;
+    size_t pathLength = slash ? length - hostLength : 1;
+    if (hostLength == 0 || hostLength >= kHostCapacity || pathLength >= kPathCapacity)
+        return false;
+    std::memcpy(host, url, hostLength);
+    host[hostLength] = '\0';
+    if (slash) {
+        std::memcpy(path, slash, pathLength);
+        path[pathLength] = '\0';
+    } else {
+        std::strcpy(path, "/");
+    }
+    return true;
+}
+
+void HttpDownloader::SetResumeOffset(uint32_t offset)
+{
+    resumeOffset = offset;
+}
+
+void HttpDownloader::SetBuffer(uint8_t* destination, uint32_t length)
+{
+    buffer = destination;
+    bufferLength = length;
+}
+
+void HttpDownloader::Finish()
+{
+    responseOpen = false;
+    connection->Close();
+}
+
+void HttpDownloader::BuildProxyAuthorization(char* header, uint32_t size)
+{
+    header[0] = '\0';
+    if (!sendProxyAuth)
+        return;
+    sendProxyAuth = false;
+    const ProxySettings& settings = ProxySettings::Instance();
+    char credentials[kAuthCapacity];
+    FormatOrRefuse(credentials, sizeof credentials, "%s:%s", settings.HttpUser(),
+                   settings.HttpPassword());
+    char encoded[kAuthCapacity];
+    if (Base64EncodedSize(static_cast<uint32_t>(std::strlen(credentials))) > sizeof encoded)
+        throw ErrorCode(kErrorMalformed);
+    Base64Encode(encoded, credentials);
+    FormatOrRefuse(header, size, "Proxy-Authorization: Basic %s\r\n", encoded);
+}
+
+void HttpDownloader::BuildRequest(char* request)
+{
+    if (host[0] == '\0')
+        throw ErrorCode(kErrorMalformed);
+    if (ProxySettings::Instance().HttpEnabled()) {
+        char authorization[kAuthCapacity];
+        BuildProxyAuthorization(authorization, sizeof authorization);
+        if (resumeOffset != 0)
+            FormatOrRefuse(request, kRequestCapacity,
+                           "GET http://%s%s HTTP/1.1\r\nHost: %s\r\nRange: bytes=%u-\r\n%s\r\n",
+                           host, path, host, resumeOffset, authorization);
+        else
+            FormatOrRefuse(request, kRequestCapacity, "GET http://%s%s HTTP/1.1\r\nHost: %s\r\n%s\r\n",
+                           host, path, host, authorization);
+    } else if (resumeOffset != 0) {
+        FormatOrRefuse(request, kRequestCapacity,
+                       "GET %s HTTP/1.1\r\nHost: %s\r\nRange: bytes=%u-\r\n\r\n", path, host,
+                       resumeOffset);
+    } else {
+        FormatOrRefuse(request, kRequestCapacity, "GET %s HTTP/1.1\r\nHost: %s\r\n\r\n", path, host);
+    }
+}
+
+void HttpDownloader::ConnectToTarget()
+{
+    // A connection is good for one exchange: a repeated request (after a
+    // redirect, a 407 or Finish) needs a new one.
+    if (connection->closed)
+        connection.reset(new TcpConnection);
+    const ProxySettings& settings = ProxySettings::Instance();
+    if (settings.HttpEnabled())
+        connection->ConnectVia(settings.HttpHost(), settings.HttpPort());
+    else
+        connection->ConnectVia(host, kHttpPort);
+}
+
+bool HttpDownloader::ReadLinePart(char* line, uint32_t& budget)
+{
+    // The byte before the terminator of a full buffer tells whether the line
+    // ended there; it is primed so that a shorter line reads as complete.
+    line[kLineCapacity - 2] = '\n';
+    connection->ReadLine(line, kLineCapacity);
+    bool complete = line[kLineCapacity - 2] == '\n' || line[kLineCapacity - 2] == '\0';
+    uint32_t length = static_cast<uint32_t>(std::strlen(line));
+    if (length >= budget)
+        throw ErrorCode(kErrorMalformed);
+    budget -= length;
+    return complete;
+}
+
+bool HttpDownloader::ReadWholeLine(char* line, uint32_t& budget)
+{
+    bool complete = ReadLinePart(line, budget);
+    // The rest of an over-long line is read and dropped, so that it is never
+    // taken for a line of its own.
+    char skipped[kLineCapacity];
+    for (bool ended = complete; !ended;)
+        ended = ReadLinePart(skipped, budget);
+    return complete;
+}
+
+void HttpDownloader::ReadStatus(bool redirectAllowed, Attempt& attempt)
+{
+    char line[kLineCapacity];
+    uint32_t budget = kHeaderBudget;
+    ReadWholeLine(line, budget);
+    int32_t status = 0;
+    if (!ParseStatusCode(line, status))
+        throw ErrorCode(kErrorMalformed);
+    if (ProxySettings::Instance().HttpEnabled() && status == 407) {
+        attempt.authNeeded = true;
+    } else if (IsRedirect(status)) {
+        if (!redirectAllowed)
+            throw ErrorCode(kErrorMalformed);
+        attempt.redirect = true;
+    } else if (status < 200 || status > 299) {
+        throw ErrorCode(-status);
+    }
+}
+
+void HttpDownloader::ApplyHeader(const char* line, Attempt& attempt)
+{
+    if (StartsWithNoCase(line, "Content-Range:"))
+        rangeAccepted = true;
+    if (StartsWithNoCase(line, "Transfer-Encoding:"))
+        chunked = true;
+    if (StartsWithNoCase(line, "Content-Length: ") &&
+        ParseDecimalU32(line + 16, endPosition) == NumberParse::kTooLarge)
+        throw ErrorCode(kErrorMalformed);
+    if (attempt.redirect && StartsWithNoCase(line, "Location: http://"))
+        attempt.locationSeen = SetUrl(line + 17);
+    if (StartsWithNoCase(line, "Proxy-Authenticate: Basic"))
+        sendProxyAuth = true;
+}
+
+void HttpDownloader::ReadHeaders(Attempt& attempt)
+{
+    uint32_t budget = kHeaderBudget;
+    for (;;) {
+        char line[kLineCapacity];
+        bool complete = ReadWholeLine(line, budget);
+        if (line[0] == '\r' && line[1] == '\n')
+            return;
+        // A line too long for the buffer is dropped whole: a cut Location or
+        // number would name the wrong thing.
+        if (complete)
+            ApplyHeader(line, attempt);
+    }
+}
+
+uint32_t HttpDownloader::ReadChunkSize()
+{
+    char line[kLineCapacity];
+    uint32_t budget = kChunkLineBudget;
+    ReadWholeLine(line, budget);
+    uint32_t size = 0;
+    if (ParseChunkSize(line, size) != NumberParse::kValue)
+        throw ErrorCode(kErrorMalformed);
+    return size;
+}
+
+void HttpDownloader::PrepareBody(const Attempt& attempt)
+{
+    if (attempt.redirect || attempt.authNeeded)
+        throw ErrorCode(kErrorMalformed);
+    responseOpen = true;
+    if (rangeAccepted)
+        position = resumeOffset;
+    if (chunked) {
+        chunkRemaining = ReadChunkSize();
+        if (chunkRemaining == 0)
+            throw ErrorCode(kErrorMalformed);
+        return;
+    }
+    uint64_t end = static_cast<uint64_t>(endPosition) + position;
+    if (endPosition == 0 || end > 0xFFFFFFFFull)
+        throw ErrorCode(kErrorMalformed);
+    endPosition = static_cast<uint32_t>(end);
+}
+
+void HttpDownloader::RunAttempt(bool redirectAllowed, Attempt& attempt)
+{
+    rangeAccepted = false;
+    chunked = false;
+    endPosition = 0;
+    chunkRemaining = 0;
+    position = 0;
+    attempt = Attempt{false, false, false};
+    char request[kRequestCapacity];
+    BuildRequest(request);
+    ConnectToTarget();
+    connection->WriteString(request);
+    ReadStatus(redirectAllowed, attempt);
+    ReadHeaders(attempt);
+    PrepareBody(attempt);
+}
+
+int32_t HttpDownloader::SendRequest(bool redirectAllowed)
+{
+    // Credentials are sent once: a proxy that refuses them again ends the
+    // download rather than being asked without end.
+    bool credentialsSent = false;
+    for (;;) {
+        Attempt attempt = {false, false, false};
+        int32_t result = 0;
+        try {
+            RunAttempt(redirectAllowed, attempt);
+            return 0;
+        } catch (ErrorCode code) {
+            result = code;
+        } catch (const std::bad_alloc&) {
+            result = kErrorMalformed;
+        }
+        Finish();
+        if (attempt.authNeeded && sendProxyAuth && !credentialsSent) {
+            credentialsSent = true;
+        } else if (attempt.redirect && attempt.locationSeen && redirectAllowed) {
+            redirectAllowed = false;
+        } else {
+            return result;
+        }
+    }
+}
+
+int32_t HttpDownloader::Read(void* destination, uint32_t length)
+{
+    if (!responseOpen) {
+        int32_t result = SendRequest(true);
+        if (result != 0)
+            return result;
+    }
+    try {
+        uint32_t available;
+        if (chunked) {
+            if (chunkRemaining == 0) {
+                char line[kLineCapacity];
+                uint32_t budget = kChunkLineBudget;
+                ReadWholeLine(line, budget);
+                // Anything but the line end here means the chunk held more
+                // bytes than its size said.
+                if (!IsLineEnd(line))
+                    throw ErrorCode(kErrorMalformed);
+                chunkRemaining = ReadChunkSize();
+                if (chunkRemaining == 0) {
+                    Finish();
+                    return kErrorConnection;
+                }
+            }
+            available = chunkRemaining;
+        } else {
+            available = endPosition - position;
+            if (available == 0) {
+                Finish();
+                return kErrorConnection;
+            }
+        }
+        // The count must fit the signed result and the file position.
+        uint32_t limit = 0xFFFFFFFFu - position;
+        if (limit == 0)
+            throw ErrorCode(kErrorMalformed);
+        uint32_t asked = available < length ? available : length;
+        asked = asked < limit ? asked : limit;
+        asked = asked < 0x7FFFFFFFu ? asked : 0x7FFFFFFFu;
+        uint32_t received = connection->Read(destination, asked);
+        position += received;
+        if (chunked)
+            chunkRemaining -= received;
+        return static_cast<int32_t>(received);
+    } catch (ErrorCode code) {
+        Finish();
+        return code < 0 ? code : kErrorConnection;
+    }
+}
+
+int32_t HttpDownloader::ReadIntoBuffer()
+{
+    return Read(buffer, bufferLength);
+}
+
+int32_t HttpDownloader::ReadFully(uint32_t count)
+{
+    if (count == 0 || count > bufferLength)
+        return 0;
+    uint32_t done = 0;
+    while (done < count) {
+        int32_t result = Read(buffer + done, count - done);
+        if (result < 1)
+            return result;
+        done += static_cast<uint32_t>(result);
+    }
+    return static_cast<int32_t>(count);
+}

@@ -1,0 +1,196 @@
+#include "net/tcp_connection.h"
+
+#include "net/host_address.h"
+#include "net/milli_clock.h"
+
+namespace {
+
+const uint32_t kLineBudgetMs = 30000;
+
+TransportTimeLimits g_limits = {30000, 60000};
+
+timeval MillisecondsToTimeval(uint32_t ms)
+{
+    timeval value;
+    value.tv_sec = static_cast<long>(ms / 1000);
+    value.tv_usec = static_cast<long>((ms % 1000) * 1000);
+    return value;
+}
+
+bool SetBlocking(SOCKET socketHandle, bool blocking)
+{
+    u_long nonBlocking = blocking ? 0 : 1;
+    return ioctlsocket(socketHandle, FIONBIO, &nonBlocking) == 0;
+}
+
+}  // namespace
+
+TransportTimeLimits CurrentTransportTimeLimits()
+{
+    return g_limits;
+}
+
+void SetTransportTimeLimits(TransportTimeLimits limits)
+{
+    g_limits = limits;
+}
+
+TcpConnection::TcpConnection()
+    : socketHandle(socket(AF_INET, SOCK_STREAM, 0)), aborted(false), socketReleased(false)
+{
+    if (socketHandle == INVALID_SOCKET)
+        throw ErrorCode(kErrorMalformed);
+    int noDelay = 1;
+    setsockopt(socketHandle, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+               sizeof noDelay);
+    // Without a receive limit a server that goes silent would hold the
+    // installer for ever; the system then fails the receive with WSAETIMEDOUT.
+    DWORD idleMs = g_limits.receiveIdleMs;
+    setsockopt(socketHandle, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&idleMs),
+               sizeof idleMs);
+}
+
+TcpConnection::~TcpConnection()
+{
+    Close();
+}
+
+ErrorCode TcpConnection::FailureCode(bool receiving) const
+{
+    if (aborted)
+        return kErrorCancelled;
+    int error = WSAGetLastError();
+    // Only receives have a limit of their own (SO_RCVTIMEO).
+    return receiving && error == WSAETIMEDOUT ? kErrorLineTimeout : ErrorCode(error);
+}
+
+void TcpConnection::Write(const void* data, uint32_t length)
+{
+    const char* bytes = static_cast<const char*>(data);
+    while (length > 0) {
+        int asked = length > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(length);
+        int sent = send(socketHandle, bytes, asked, 0);
+        if (sent == SOCKET_ERROR)
+            throw FailureCode(false);
+        bytes += sent;
+        length -= static_cast<uint32_t>(sent);
+    }
+}
+
+uint32_t TcpConnection::Read(void* buffer, uint32_t length)
+{
+    if (length == 0)
+        return 0;
+    // recv takes an int: a larger request is served in part, as any
+    // receive may be.
+    int asked = length > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(length);
+    int received = recv(socketHandle, static_cast<char*>(buffer), asked, 0);
+    if (received == 0)
+        throw ErrorCode(kErrorConnection);
+    if (received == SOCKET_ERROR)
+        throw FailureCode(true);
+    return static_cast<uint32_t>(received);
+}
+
+void TcpConnection::WaitUntilReadable(uint32_t start)
+{
+    uint32_t elapsed = LineClock() - start;
+    if (elapsed >= kLineBudgetMs)
+        throw ErrorCode(kErrorLineTimeout);
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socketHandle, &readable);
+    timeval timeout = MillisecondsToTimeval(kLineBudgetMs - elapsed);
+    // A select error is left to the receive that follows, which reports the
+    // socket's own error.
+    if (select(0, &readable, nullptr, nullptr, &timeout) == 0)
+        throw ErrorCode(kErrorLineTimeout);
+}
+
+void TcpConnection::ReadLine(char* buffer, uint32_t size)
+{
+    if (size == 0)
+        return;
+    uint32_t start = LineClock();
+    uint32_t remaining = size - 1;
+    char* next = buffer;
+    while (remaining != 0) {
+        WaitUntilReadable(start);
+        char byte;
+        if (Read(&byte, 1) == 1) {
+            *next++ = byte;
+            --remaining;
+            if (byte == '\n')
+                break;
+        }
+    }
+    *next = '\0';
+}
+
+void TcpConnection::Close()
+{
+    aborted = true;
+    closed = true;
+    if (!socketReleased) {
+        socketReleased = true;
+        closesocket(socketHandle);
+    }
+}
+
+uint32_t TcpConnection::ResolveHost(const char* name)
+{
+    return ResolveHostAddress(name);
+}
+
+void TcpConnection::ConnectWithinLimit(const sockaddr_in& address)
+{
+    // A non-blocking connect waited for with select lets a peer that never
+    // answers fail after the connect limit instead of the system's own.
+    if (!SetBlocking(socketHandle, false))
+        throw ErrorCode(kErrorConnection);
+    if (connect(socketHandle, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        if (WSAGetLastError() != WSAEWOULDBLOCK)
+            throw ErrorCode(kErrorConnection);
+        fd_set writable;
+        fd_set failed;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(socketHandle, &writable);
+        FD_SET(socketHandle, &failed);
+        timeval timeout = MillisecondsToTimeval(g_limits.connectMs);
+        if (select(0, nullptr, &writable, &failed, &timeout) != 1 || !FD_ISSET(socketHandle, &writable))
+            throw ErrorCode(kErrorConnection);
+    }
+    if (!SetBlocking(socketHandle, true))
+        throw ErrorCode(kErrorConnection);
+}
+
+void TcpConnection::Connect(const char* host, uint16_t port)
+{
+    closed = false;
+    aborted = false;
+    if (socketReleased) {
+        closed = true;
+        throw ErrorCode(kErrorConnection);
+    }
+    try {
+        sockaddr_in address;
+        memset(&address, 0, sizeof address);
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(ResolveHost(host));
+        address.sin_port = htons(port);
+        ConnectWithinLimit(address);
+        sockaddr_in end;
+        int endLength = sizeof end;
+        if (getpeername(socketHandle, reinterpret_cast<sockaddr*>(&end), &endLength) != 0)
+            throw ErrorCode(kErrorConnection);
+        peerAddress = ntohl(end.sin_addr.s_addr);
+        endLength = sizeof end;
+        if (getsockname(socketHandle, reinterpret_cast<sockaddr*>(&end), &endLength) != 0)
+            throw ErrorCode(kErrorConnection);
+        localAddress = ntohl(end.sin_addr.s_addr);
+    } catch (ErrorCode) {
+        Close();
+        throw ErrorCode(kErrorConnection);
+    }
+}
