@@ -129,7 +129,21 @@ void Activate(HWND window)
         SetForegroundWindow(window);
 }
 
+ClickFeedback g_systemFeedback;
+ClickFeedback* g_feedback = &g_systemFeedback;
+
 }  // namespace
+
+void ClickFeedback::Beep() { MessageBeep(0); }
+
+void ClickFeedback::Flash(HWND window) { WindowLayer::FlashCaption(window); }
+
+ClickFeedback* WindowLayer::SetClickFeedback(ClickFeedback* feedback)
+{
+    ClickFeedback* previous = g_feedback;
+    g_feedback = feedback ? feedback : &g_systemFeedback;
+    return previous == &g_systemFeedback ? nullptr : previous;
+}
 
 WindowLayer::WindowLayer() : level_(0), owner_(nullptr), listed_(false)
 {
@@ -196,8 +210,8 @@ void WindowLayer::RejectClick()
     if (!window)
         return;
     Activate(window);
-    MessageBeep(0);
-    FlashCaption(window);
+    g_feedback->Beep();
+    g_feedback->Flash(window);
 }
 
 void WindowLayer::RaiseModal()

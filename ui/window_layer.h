@@ -14,6 +14,17 @@
 
 #include <cstdint>
 
+// How a rejected click tells the user: a beep and a flash of the blocking
+// window's caption. The system's way is the default; a test puts its own in
+// place to see what was told, since neither leaves a trace that a program
+// can read back.
+class ClickFeedback {
+public:
+    virtual ~ClickFeedback() = default;
+    virtual void Beep();                 // the default beep (type 0)
+    virtual void Flash(HWND window);     // WindowLayer::FlashCaption
+};
+
 class WindowLayer {
 public:
     static const uint8_t kModalLevel = 3;
@@ -57,6 +68,9 @@ public:
     static void RaiseModal();
     // Flashes the window's caption (not its taskbar button) 3 times, 60 ms.
     static void FlashCaption(HWND window);
+    // Replaces how rejected clicks are told (null: the system's way) and
+    // returns the previous one. Set it before windows run, on one thread.
+    static ClickFeedback* SetClickFeedback(ClickFeedback* feedback);
 
 private:
     uint8_t level_;
