@@ -38,11 +38,4 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs)
     return TRUE;
 }
 
-BOOL CFrameWnd::PreTranslateMessage(MSG* msg) { return CWnd::PreTranslateMessage(msg); }
-
-BOOL CFrameWnd::OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo)
-{
-    return CWnd::OnCmdMsg(id, code, extra, handlerInfo);
-}
-
 void CFrameWnd::PostNcDestroy() { delete this; }

@@ -24,9 +24,7 @@ public:
                 const char* menuName = nullptr, DWORD exStyle = 0);
     // Frames get a sunken client edge.
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
-    BOOL PreTranslateMessage(MSG* msg) override;
 
 protected:
-    BOOL OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo) override;
     void PostNcDestroy() override;
 };

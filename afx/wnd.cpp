@@ -82,6 +82,7 @@ BOOL CWnd::SubclassWindow(HWND window)
         m_pfnSuper = previous;
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AfxWndProc));
     }
+    PreSubclassWindow();
     return TRUE;
 }
 
@@ -235,6 +236,8 @@ LRESULT CWnd::Default()
 }
 
 void CWnd::PostNcDestroy() {}
+
+void CWnd::PreSubclassWindow() {}
 
 void CWnd::BeginModalState()
 {

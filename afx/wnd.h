@@ -128,6 +128,8 @@ protected:
     LRESULT Default();
     // Called after the window's last message; the window is gone.
     virtual void PostNcDestroy();
+    // Called when SubclassWindow has bound a window, before it returns.
+    virtual void PreSubclassWindow();
 
     WNDPROC m_pfnSuper;
     int m_nModalResult;

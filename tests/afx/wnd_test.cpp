@@ -32,6 +32,7 @@ public:
     LRESULT OnChanged(WPARAM, LPARAM) { calls.push_back("changed 5"); return 0; }
     LRESULT OnDestroyMessage(WPARAM, LPARAM) { calls.push_back("destroy"); return Default(); }
     void PostNcDestroy() override { calls.push_back("post nc destroy"); }
+    void PreSubclassWindow() override { calls.push_back("subclassed"); }
 
 protected:
     const AFX_MSGMAP* GetMessageMap() const override { return &messageMap; }
@@ -132,9 +133,10 @@ TEST(CWnd, CreationIsSeenFromTheFirstMessage)
 {
     Recorder window;
     ASSERT_TRUE(window.CreateEx(0, "STATIC", "", WS_POPUP, Place(), nullptr, 0));
-    ASSERT_GE(window.calls.size(), 2u);
-    EXPECT_EQ(window.calls[0], "nccreate");
-    EXPECT_EQ(window.calls[1], "create");
+    ASSERT_GE(window.calls.size(), 3u);
+    EXPECT_EQ(window.calls[0], "subclassed");
+    EXPECT_EQ(window.calls[1], "nccreate");
+    EXPECT_EQ(window.calls[2], "create");
     // A second window for the same object is refused.
     EXPECT_FALSE(window.CreateEx(0, "STATIC", "", WS_POPUP, Place(), nullptr, 0));
 }
@@ -158,7 +160,9 @@ TEST(CWnd, SubclassingPutsTheMapInFrontAndUnsubclassingRestoresTheWindow)
     Recorder first;
     Recorder second;
     ASSERT_TRUE(first.SubclassWindow(plain));
+    EXPECT_EQ(first.calls, std::vector<std::string>{"subclassed"});
     EXPECT_FALSE(second.SubclassWindow(plain)) << "a window has one object";
+    EXPECT_TRUE(second.calls.empty());
     EXPECT_FALSE(second.Attach(plain));
     EXPECT_EQ(SendMessageA(plain, kProbe, 1, 0), 2);
     EXPECT_EQ(first.UnsubclassWindow(), plain);
