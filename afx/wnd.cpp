@@ -135,13 +135,9 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
                                  cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
                                  cs.lpCreateParams);
     }
-    if (!window) {
-        // Creation may have failed after the window was bound and destroyed.
-        if (m_hWnd)
-            UnbindHandle();
-        return FALSE;
-    }
-    return TRUE;
+    // A window that failed after it was bound has had its WM_NCDESTROY, which
+    // unbound it and may have deleted this object: nothing more is touched.
+    return window != nullptr;
 }
 
 BOOL CWnd::DestroyWindow()
