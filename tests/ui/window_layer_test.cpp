@@ -176,7 +176,7 @@ TEST(WindowLayer, MembersLeaveTheListWithTheirDialogs)
         first.EndDialog(IDOK);
     });
     EXPECT_EQ(lower.DoModal(), IDOK);
-    EXPECT_FALSE(WindowLayer::HasModalMember() && WindowLayer::FindTopVisible(WindowLayer::kModalLevel));
+    EXPECT_EQ(WindowLayer::FindTopVisible(WindowLayer::kModalLevel), nullptr);
 }
 
 TEST(WindowLayer, UnregisteredMemberMayActivateOnlyWithoutModalMembers)
