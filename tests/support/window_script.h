@@ -46,7 +46,6 @@ public:
 
     // The messages of `window` in the order received.
     std::vector<UINT> MessagesOf(HWND window) const;
-    void Clear() { entries.clear(); }
 
     std::vector<LoggedMessage> entries;
 

@@ -108,11 +108,3 @@ TEST(WindowLayer, ListStaysWholeWhileAnotherThreadAddsAndRemovesMembers)
     // Every member the other thread made has left the list and the count.
     EXPECT_FALSE(WindowLayer::HasModalMember());
 }
-
-TEST(FlashUntilForeground, DoesNothingWithoutAWindow)
-{
-    CWnd none;
-    FlashUntilForeground(&none);
-    FlashUntilForeground(nullptr);
-    SUCCEED();
-}
