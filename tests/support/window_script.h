@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ui/alert_dialog.h"
+#include "ui/window_layer.h"
 
 #include <functional>
 #include <string>
@@ -26,6 +27,22 @@ protected:
 private:
     static const AFX_MSGMAP_ENTRY messageEntries[];
     std::function<void(ScriptedDialog&)> step_;
+};
+
+// Takes the place of the system's beep and caption flash while it lives,
+// and counts what rejected clicks told the user.
+class RecordingFeedback : public ClickFeedback {
+public:
+    RecordingFeedback() : beeps(0), previous_(WindowLayer::SetClickFeedback(this)) {}
+    ~RecordingFeedback() override { WindowLayer::SetClickFeedback(previous_); }
+    void Beep() override { ++beeps; }
+    void Flash(HWND window) override { flashed.push_back(window); }
+
+    int beeps;
+    std::vector<HWND> flashed;
+
+private:
+    ClickFeedback* previous_;
 };
 
 // One message as a window received it.

@@ -8,21 +8,6 @@
 
 namespace {
 
-// Counts what rejected clicks tell the user instead of beeping.
-class RecordingFeedback : public ClickFeedback {
-public:
-    RecordingFeedback() : beeps(0) { previous_ = WindowLayer::SetClickFeedback(this); }
-    ~RecordingFeedback() override { WindowLayer::SetClickFeedback(previous_); }
-    void Beep() override { ++beeps; }
-    void Flash(HWND window) override { flashed.push_back(window); }
-
-    int beeps;
-    std::vector<HWND> flashed;
-
-private:
-    ClickFeedback* previous_;
-};
-
 // Runs `inside` while two alerts are open: `lower` constructed first, then
 // `upper` over it; both end when it returns.
 void WithTwoDialogs(const std::function<void(ScriptedDialog& lower, ScriptedDialog& upper)>& inside)
