@@ -175,8 +175,11 @@ const DWORD MLF_SHOWONIDLE = 0x0004;  // show the window when the loop first goe
 // The window procedure of every bound window. Any window of the thread.
 LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Registers (once) a window class with the framework's procedure and returns
-// its name, which stays valid for the life of the process. Any thread.
+// Registers (once per set of values) a window class with the system's default
+// procedure and returns its name, valid for the life of the process; windows
+// made through CWnd::CreateEx get the framework's procedure when created.
+// Null when the class cannot be registered or 16 sets are registered already.
+// User-interface thread only.
 const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr,
                                 HBRUSH background = nullptr, HICON icon = nullptr);
 

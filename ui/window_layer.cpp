@@ -218,6 +218,8 @@ void WindowLayer::RaiseModal()
 {
     // Collected under the lock, raised after it: raising a window of the
     // other thread waits for that thread, which may be waiting for the lock.
+    // The program never has more than a handful of modal windows open; past
+    // kMost the highest ones in the z-order are raised.
     const size_t kMost = 32;
     HWND windows[kMost];
     size_t order[kMost];
