@@ -57,6 +57,7 @@ TEST(AlertOnDisplay, AppearsAsARealWindowThatReturnDismisses)
                        &output);
     EXPECT_EQ(code, 0) << output;
     EXPECT_NE(output.find("window: "), std::string::npos) << output;
+    EXPECT_NE(output.find("screenshot: "), std::string::npos) << output;
     EXPECT_NE(output.find("alert returned"), std::string::npos) << output;
 }
 
