@@ -212,3 +212,44 @@ TEST(ShowAlert, OnASecondThreadRunsItsOwnLoopWhileTheFirstKeepsDispatching)
     KillTimer(nullptr, timer);
     CloseHandle(thread);
 }
+
+namespace {
+class EndsAtOnce : public CAlertDialog {
+public:
+    HWND window = nullptr;
+    bool shown = false;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CAlertDialog::OnInitDialog();
+        window = m_hWnd;
+        EndDialog(7);
+        return TRUE;
+    }
+    LRESULT OnShow(WPARAM wParam, LPARAM)
+    {
+        shown = shown || wParam;
+        return Default();
+    }
+    const AFX_MSGMAP* GetMessageMap() const override { return &messageMap; }
+    static const AFX_MSGMAP messageMap;
+
+private:
+    static const AFX_MSGMAP_ENTRY messageEntries[];
+};
+const AFX_MSGMAP_ENTRY EndsAtOnce::messageEntries[] = {
+    {WM_SHOWWINDOW, 0, 0, AFX_HANDLER(&EndsAtOnce::OnShow)},
+    {0, 0, 0, nullptr},
+};
+const AFX_MSGMAP EndsAtOnce::messageMap = {&CDialogEx::messageMap, EndsAtOnce::messageEntries};
+}  // namespace
+
+TEST(CDialogEx, DialogEndedDuringInitialisationReturnsItsCodeWithoutShowing)
+{
+    EndsAtOnce dialog;
+    EXPECT_EQ(dialog.DoModal(), 7);
+    EXPECT_FALSE(dialog.shown);
+    EXPECT_NE(dialog.window, nullptr);
+    EXPECT_FALSE(IsWindow(dialog.window));
+}
