@@ -2,7 +2,6 @@
 
 #include "afx/font.h"
 
-
 namespace {
 
 // The window property that holds the bound object; properties are readable
