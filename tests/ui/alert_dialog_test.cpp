@@ -253,3 +253,24 @@ TEST(CDialogEx, DialogEndedDuringInitialisationReturnsItsCodeWithoutShowing)
     EXPECT_NE(dialog.window, nullptr);
     EXPECT_FALSE(IsWindow(dialog.window));
 }
+
+TEST(CDialogEx, BordersNeverOfferSizingEvenWithASizingFrame)
+{
+    ScriptedDialog dialog([](ScriptedDialog& d) {
+        LONG style = GetWindowLongA(d.m_hWnd, GWL_STYLE);
+        SetWindowLongA(d.m_hWnd, GWL_STYLE, style | WS_THICKFRAME);
+        SetWindowPos(d.m_hWnd, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT r;
+        GetWindowRect(d.m_hWnd, &r);
+        const LONG midX = (r.left + r.right) / 2, midY = (r.top + r.bottom) / 2;
+        const POINT edges[] = {{r.left, midY}, {r.right - 1, midY}, {midX, r.top},
+                               {midX, r.bottom - 1}, {r.left, r.top}, {r.right - 1, r.bottom - 1}};
+        for (const POINT& p : edges) {
+            LRESULT hit = SendMessageA(d.m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
+            EXPECT_EQ(hit, HTBORDER) << p.x << "," << p.y;
+        }
+        d.EndDialog(IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
