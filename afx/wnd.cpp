@@ -270,6 +270,12 @@ int CWnd::RunModalLoop(DWORD flags)
             idle = false;
         }
         do {
+            // A quit request ends the run but stays queued, with its exit
+            // code, for the loop outside.
+            if (PeekMessageA(&peeked, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) {
+                m_bContinueModal = false;
+                return -1;
+            }
             if (!AfxPumpMessage()) {
                 // The outer loop must see the quit request too.
                 PostQuitMessage(0);

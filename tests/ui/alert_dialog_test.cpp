@@ -274,3 +274,14 @@ TEST(CDialogEx, BordersNeverOfferSizingEvenWithASizingFrame)
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
 }
+
+TEST(ShowAlert, PendingQuitEndsTheAlertAndIsLeftForTheOuterLoop)
+{
+    PostQuitMessage(3);
+    ShowAlert("Quit pending", "The program is ending.");  // must return, not wait for a user
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(msg.wParam, 3u) << "the exit code survives";
+    EXPECT_EQ(FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), "Quit pending"), nullptr);
+}
