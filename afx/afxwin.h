@@ -33,6 +33,13 @@ public:
     // ends the program. Returns ExitInstance's code.
     virtual int Run();
     virtual int ExitInstance();
+    // Takes one message and hands it on (PreTranslateMessage, then
+    // TranslateMessage and DispatchMessage). FALSE on WM_QUIT. The thread's
+    // own run loop and every modal loop on the thread use it.
+    virtual BOOL PumpMessage();
+    // A message without a window goes to the thread's message map; others
+    // pass PreTranslateMessage of their window and its parents. TRUE: taken.
+    virtual BOOL PreTranslateMessage(MSG* msg);
 
     CWnd* m_pMainWnd;
     DWORD m_nThreadID;
@@ -65,6 +72,16 @@ public:
 
 // The application object of this process, or null before it is constructed.
 CWinApp* AfxGetApp();
+
+// The framework thread object of the calling thread: the one that called
+// AfxSetThread on it, else the application on its own thread, else null.
+CWinThread* AfxGetThread();
+// Names the calling thread's framework thread object (a worker's, on start).
+void AfxSetThread(CWinThread* thread);
+
+// PreTranslateMessage of the message's window and then of each parent up to
+// its top-level window; TRUE as soon as one takes the message.
+BOOL AfxWalkPreTranslateTree(MSG* msg);
 
 // Start-up helpers with their MFC effects.
 void AfxEnableControlContainer();   // no ActiveX controls are hosted: nothing to do

@@ -10,6 +10,7 @@ char** __argv = nullptr;
 
 namespace {
 CWinApp* g_application = nullptr;
+thread_local CWinThread* t_thread = nullptr;
 }
 
 CWinThread::CWinThread() : m_pMainWnd(nullptr), m_nThreadID(0), m_msgCur() {}
@@ -34,18 +35,32 @@ bool CWinThread::DispatchThreadMessage(const MSG& msg)
     return false;
 }
 
+BOOL CWinThread::PreTranslateMessage(MSG* msg)
+{
+    if (msg->hwnd == nullptr)
+        return DispatchThreadMessage(*msg);
+    return AfxWalkPreTranslateTree(msg);
+}
+
+BOOL CWinThread::PumpMessage()
+{
+    BOOL got = GetMessageA(&m_msgCur, nullptr, 0, 0);
+    if (got == 0 || got == -1)
+        return FALSE;
+    if (!PreTranslateMessage(&m_msgCur)) {
+        TranslateMessage(&m_msgCur);
+        DispatchMessageA(&m_msgCur);
+    }
+    return TRUE;
+}
+
 int CWinThread::Run()
 {
     for (;;) {
         if (m_pMainWnd == nullptr && !PeekMessageA(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE))
             PostQuitMessage(0);
-        BOOL got = GetMessageA(&m_msgCur, nullptr, 0, 0);
-        if (got == 0 || got == -1)
+        if (!PumpMessage())
             break;
-        if (m_msgCur.hwnd == nullptr && DispatchThreadMessage(m_msgCur))
-            continue;
-        TranslateMessage(&m_msgCur);
-        DispatchMessageA(&m_msgCur);
     }
     return ExitInstance();
 }
@@ -70,6 +85,17 @@ void CWinApp::SetRegistryKey(const char* company)
 BOOL CWinApp::Enable3dControls() { return TRUE; }
 
 CWinApp* AfxGetApp() { return g_application; }
+
+CWinThread* AfxGetThread()
+{
+    if (t_thread)
+        return t_thread;
+    if (g_application && g_application->m_nThreadID == GetCurrentThreadId())
+        return g_application;
+    return nullptr;
+}
+
+void AfxSetThread(CWinThread* thread) { t_thread = thread; }
 
 void AfxEnableControlContainer() {}
 
