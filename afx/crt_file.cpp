@@ -4,18 +4,27 @@
 
 #include <sys/stat.h>
 
-FILE* AfxOpenFile(const char* windowsPath, const char* mode)
+std::string AfxHostPath(const char* windowsPath)
 {
-    if (!windowsPath || !*windowsPath || !mode)
-        return nullptr;
+    if (!windowsPath || !*windowsPath)
+        return std::string();
     WCHAR wide[MAX_PATH * 4];
     if (MultiByteToWideChar(CP_ACP, 0, windowsPath, -1, wide, MAX_PATH * 4) == 0)
+        return std::string();
+    char* hostPath = wine_get_unix_file_name(wide);
+    if (!hostPath)
+        return std::string();
+    std::string result(hostPath);
+    HeapFree(GetProcessHeap(), 0, hostPath);
+    return result;
+}
+
+FILE* AfxOpenFile(const char* windowsPath, const char* mode)
+{
+    std::string hostPath = AfxHostPath(windowsPath);
+    if (hostPath.empty() || !mode)
         return nullptr;
-    char* unixPath = wine_get_unix_file_name(wide);
-    if (!unixPath)
-        return nullptr;
-    FILE* file = std::fopen(unixPath, mode);
-    HeapFree(GetProcessHeap(), 0, unixPath);
+    FILE* file = std::fopen(hostPath.c_str(), mode);
     // glibc opens a folder for reading; the Windows runtime refuses it.
     struct stat info;
     if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {

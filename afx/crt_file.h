@@ -7,6 +7,11 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+
+// The host (Unix) path that Wine maps a Windows path to; empty when it
+// cannot be translated.
+std::string AfxHostPath(const char* windowsPath);
 
 // Null when the path cannot be translated or fopen fails.
 FILE* AfxOpenFile(const char* windowsPath, const char* mode);

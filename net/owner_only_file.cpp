@@ -1,5 +1,7 @@
 #include "net/owner_only_file.h"
 
+#include "afx/crt_file.h"
+
 #include <windows.h>
 
 #include <sys/stat.h>
@@ -49,15 +51,8 @@ bool AdmitOnlyUser(const char* path)
 // its owner too.
 bool NarrowHostPermissions(const char* path)
 {
-    WCHAR wide[MAX_PATH * 4];
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH * 4) == 0)
-        return false;
-    char* hostPath = wine_get_unix_file_name(wide);
-    if (!hostPath)
-        return false;
-    bool narrowed = chmod(hostPath, S_IRUSR | S_IWUSR) == 0;
-    HeapFree(GetProcessHeap(), 0, hostPath);
-    return narrowed;
+    std::string hostPath = AfxHostPath(path);
+    return !hostPath.empty() && chmod(hostPath.c_str(), S_IRUSR | S_IWUSR) == 0;
 }
 
 }  // namespace

@@ -30,6 +30,13 @@ public:
     // (version, package number, sizes) or a failed allocation.
     void LoadPackage(const uint8_t* bytes, uint32_t length, uint32_t packageNumber);
 
+    // Downloads the package at url over HTTP into body, resuming from the
+    // download state file, and checks that its header carries packageNumber.
+    // Leaves the job ready for Install. Throws an ErrorCode on failure, after
+    // the "Download Not Completed" alert while no package header is known.
+    // Update worker thread.
+    void DownloadPackage(const char* url, uint32_t packageNumber);
+
     // Installs the loaded package into the installation folder: disk check
     // (fewer than 5 MiB free: "Out of Disk Space" alert, -1), decompression,
     // extraction, hand-over of the program entry. Throws -3 when no package

@@ -2,6 +2,7 @@
 
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
+#include "tests/support/sanitizer_env.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -137,7 +138,7 @@ TEST(SetupRun, InstalledProgramLaunchesAndRemovesItself)
     probe::CreateQuickLaunchFolder();
     ASSERT_EQ(RunSetup("/oem /silent"), 0);
     // What the Start menu does with the Programs shortcut.
-    std::unique_ptr<probe::WithoutSanitizerPreload> plainWindowsPrograms(new probe::WithoutSanitizerPreload);
+    std::unique_ptr<WithoutSanitizerPreload> plainWindowsPrograms(new WithoutSanitizerPreload);
     SHELLEXECUTEINFOA open = {};
     open.cbSize = sizeof open;
     open.fMask = SEE_MASK_NOCLOSEPROCESS;

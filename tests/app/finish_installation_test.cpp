@@ -3,12 +3,13 @@
 #include "app/installer_app.h"
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
+#include "tests/support/sanitizer_env.h"
 
 #include <objbase.h>
 
 TEST(FinishInstallation, RegistersAndLaunchesTheProgramOnlyWithoutOem)
 {
-    probe::WithoutSanitizerPreload plainWindowsPrograms;
+    WithoutSanitizerPreload plainWindowsPrograms;
     CoInitialize(nullptr);
     const struct {
         const char* folderName;

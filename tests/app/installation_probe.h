@@ -213,33 +213,4 @@ inline bool Contains(const std::string& text, const std::string& part) { return 
 // What lnkinfo, a reader of shortcut files that is not the shell's, says.
 inline std::string LnkInfo(const std::string& file) { return UnixOutput("lnkinfo '" + UnixPath(file) + "'"); }
 
-// In sanitized runs the sanitizer's runtime is preloaded into every process
-// that inherits the environment; it suits our Winelib programs, but a real
-// Windows program (the stand-in, the shell's helpers) cannot start with it.
-// While this object lives, started programs do not get it. Wine hands a
-// started program the Unix environment as well as the Windows one.
-class WithoutSanitizerPreload {
-public:
-    WithoutSanitizerPreload()
-    {
-        const char* preload = std::getenv("LD_PRELOAD");
-        if (preload)
-            saved_ = preload;
-        unsetenv("LD_PRELOAD");
-        SetEnvironmentVariableA("LD_PRELOAD", nullptr);
-    }
-    WithoutSanitizerPreload(const WithoutSanitizerPreload&) = delete;
-    WithoutSanitizerPreload& operator=(const WithoutSanitizerPreload&) = delete;
-    ~WithoutSanitizerPreload()
-    {
-        if (saved_.empty())
-            return;
-        setenv("LD_PRELOAD", saved_.c_str(), 1);
-        SetEnvironmentVariableA("LD_PRELOAD", saved_.c_str());
-    }
-
-private:
-    std::string saved_;
-};
-
 }  // namespace probe

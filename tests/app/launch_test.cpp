@@ -4,10 +4,11 @@
 #include "app/launch.h"
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
+#include "tests/support/sanitizer_env.h"
 
 TEST(ActOnInstalledChoice, EachChoiceStartsWhatItNamesInTheProgramsFolder)
 {
-    probe::WithoutSanitizerPreload plainWindowsPrograms;
+    WithoutSanitizerPreload plainWindowsPrograms;
     const struct {
         const char* folderName;
         int choice;

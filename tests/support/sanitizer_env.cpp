@@ -30,12 +30,19 @@ DesktopFirst g_desktopFirst;
 
 }  // namespace
 
-bool CanThrowHere()
+WithoutSanitizerPreload::WithoutSanitizerPreload()
 {
-#if defined(__SANITIZE_ADDRESS__)
     const char* preload = std::getenv("LD_PRELOAD");
-    return preload && std::string(preload).find("libstdc++") != std::string::npos;
-#else
-    return true;
-#endif
+    if (preload)
+        saved_ = preload;
+    unsetenv("LD_PRELOAD");
+    SetEnvironmentVariableA("LD_PRELOAD", nullptr);
+}
+
+WithoutSanitizerPreload::~WithoutSanitizerPreload()
+{
+    if (saved_.empty())
+        return;
+    setenv("LD_PRELOAD", saved_.c_str(), 1);
+    SetEnvironmentVariableA("LD_PRELOAD", saved_.c_str());
 }

@@ -3,6 +3,7 @@
 #include "app/registration.h"
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
+#include "tests/support/sanitizer_env.h"
 
 #include <shlobj.h>
 
@@ -24,7 +25,7 @@ void InstallStandin(const std::string& folder)
 
 TEST(Standin, RecordsEachStartWithTimeFolderAndArguments)
 {
-    probe::WithoutSanitizerPreload plainWindowsPrograms;
+    WithoutSanitizerPreload plainWindowsPrograms;
     std::string folder = probe::TestRoot() + "\\run";
     CreateDirectoryA(folder.c_str(), nullptr);
     probe::CopyStandinTo(folder + "\\Quorvalent.exe");
@@ -45,7 +46,7 @@ TEST(Standin, RecordsEachStartWithTimeFolderAndArguments)
 
 TEST(Standin, UninstallFromAnotherFolderKeepsThatFolder)
 {
-    probe::WithoutSanitizerPreload plainWindowsPrograms;
+    WithoutSanitizerPreload plainWindowsPrograms;
     InstallStandin(InstallFolder());
     std::string folder = probe::TestRoot() + "\\copy";
     CreateDirectoryA(folder.c_str(), nullptr);
