@@ -95,7 +95,8 @@ private:
     void FetchPackage(const char* url);
     // Takes the header of a response that starts at the file's first byte.
     void ReadResponseHeader(HttpDownloader& downloader);
-    // Throws -3 when a resumed response does not continue the stored body.
+    // Throws -3, dropping the state file, when a resumed response does not
+    // continue the stored body.
     void CheckResumedRange(const HttpDownloader& downloader, uint32_t received);
     // Receives body bytes from received on until the body is complete or the
     // downloader ends; returns the count held at the end.

@@ -7,38 +7,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "app/error_code.h"
 #include "package/package_job.h"
-
-namespace {
-
-// A field of /proc/self/status in KiB (the C library reads Unix paths).
-unsigned ReadMemoryStatus(const char* field)
-{
-    FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status)
-        return 0;
-    char line[256];
-    unsigned value = 0;
-    size_t length = std::strlen(field);
-    while (std::fgets(line, sizeof line, status))
-        if (std::strncmp(line, field, length) == 0)
-            std::sscanf(line + length, " %u", &value);
-    std::fclose(status);
-    return value;
-}
-
-double Seconds()
-{
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return double(count.QuadPart) / double(frequency.QuadPart);
-}
-
-}  // namespace
+#include "tools/pack/bench_measures.h"
 
 int main(int argc, char** argv)
 {

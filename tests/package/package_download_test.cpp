@@ -161,8 +161,8 @@ TEST_F(PackageDownloadTest, NginxResumesFromWhateverStateFileIsThere)
     LinuxPeer nginx("nginx", kAddress, 80);
     ASSERT_TRUE(nginx.Ready());
     ASSERT_TRUE(WriteUnixFile(nginx.Folder() + "/www/files/q.pkg", package));
-    std::string otherNumber = Prefix(500);
-    otherNumber[3] = char(kNumber + 1);
+    // Refused state files are the state file's own test; here it matters
+    // where the download starts and that it ends with the whole body.
     struct Case {
         const char* label;
         std::string state;
@@ -171,9 +171,6 @@ TEST_F(PackageDownloadTest, NginxResumesFromWhateverStateFileIsThere)
         {"no state file", "", "0/" + Total() + " 0"},
         {"header only", Prefix(0), "0/" + Total() + " 0"},
         {"1000 bytes held", Prefix(1000), "1000/" + Total() + " 0"},
-        {"10 bytes", Prefix(0).substr(0, 10), "0/" + Total() + " 0"},
-        {"version 2", std::string(1, '\2') + Prefix(500).substr(1), "0/" + Total() + " 0"},
-        {"other package number", otherNumber, "0/" + Total() + " 0"},
         {"body longer than the package", package + "xx", "0/" + Total() + " 0"},
         {"whole body held", package, Total() + "/" + Total() + " 1"},
     };

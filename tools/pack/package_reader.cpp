@@ -6,6 +6,7 @@
 #include "package/memory_stream.h"
 #include "package/package_format.h"
 #include "package/package_job.h"
+#include "tools/pack/bench_measures.h"
 
 #include <cstdio>
 #include <cstring>
@@ -93,30 +94,6 @@ void PrintEntries(MemoryStream& archive)
         }
         std::printf("\n");
     }
-}
-
-// Peak and current resident memory of this process, in KiB.
-uint32_t ReadMemoryStatus(const char* field)
-{
-    FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status)
-        return 0;
-    char line[256];
-    unsigned value = 0;
-    size_t fieldLength = std::strlen(field);
-    while (std::fgets(line, sizeof line, status))
-        if (std::strncmp(line, field, fieldLength) == 0)
-            std::sscanf(line + fieldLength, " %u", &value);
-    std::fclose(status);
-    return value;
-}
-
-double Seconds()
-{
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return double(count.QuadPart) / double(frequency.QuadPart);
 }
 
 }  // namespace
