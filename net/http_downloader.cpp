@@ -44,7 +44,8 @@ void FormatOrRefuse(char* out, uint32_t size, const char* format, Arguments... a
 
 HttpDownloader::HttpDownloader()
     : responseOpen(false), sendProxyAuth(false), buffer(nullptr), bufferLength(0), host(),
-      path(), resumeOffset(0), rangeAccepted(false), chunked(false), endPosition(0),
+      path(), resumeOffset(0), rangeAccepted(false), rangeStated(false), rangeFirst(0),
+      rangeLength(0), chunked(false), endPosition(0),
       chunkRemaining(0), position(0), connection(new TcpConnection)
 {
 }
@@ -80,6 +81,15 @@ bool HttpDownloader::SetUrl(const char* url)
 void HttpDownloader::SetResumeOffset(uint32_t offset)
 {
     resumeOffset = offset;
+}
+
+bool HttpDownloader::GetContentRange(uint32_t& first, uint32_t& length) const
+{
+    if (!rangeStated)
+        return false;
+    first = rangeFirst;
+    length = rangeLength;
+    return true;
 }
 
 void HttpDownloader::SetBuffer(uint8_t* destination, uint32_t length)
@@ -193,8 +203,11 @@ void HttpDownloader::ReadStatus(bool redirectAllowed, Attempt& attempt)
 
 void HttpDownloader::ApplyHeader(const char* line, Attempt& attempt)
 {
-    if (StartsWithNoCase(line, "Content-Range:"))
+    if (StartsWithNoCase(line, "Content-Range:")) {
         rangeAccepted = true;
+        uint32_t last = 0;
+        rangeStated = ParseContentRange(line + 14, rangeFirst, last, rangeLength);
+    }
     if (StartsWithNoCase(line, "Transfer-Encoding:"))
         chunked = true;
     if (StartsWithNoCase(line, "Content-Length: ") &&
@@ -254,6 +267,9 @@ void HttpDownloader::PrepareBody(const Attempt& attempt)
 void HttpDownloader::RunAttempt(bool redirectAllowed, Attempt& attempt)
 {
     rangeAccepted = false;
+    rangeStated = false;
+    rangeFirst = 0;
+    rangeLength = 0;
     chunked = false;
     endPosition = 0;
     chunkRemaining = 0;

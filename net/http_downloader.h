@@ -43,6 +43,10 @@ public:
     // The file position of the next body byte: right after SendRequest, the
     // resume offset when the server resumed and 0 when the whole file follows.
     uint32_t GetPosition() const { return position; }
+    // The first byte and the file's complete length (0 when given as "*")
+    // that the response's Content-Range states; false when it carried none
+    // that could be read.
+    bool GetContentRange(uint32_t& first, uint32_t& length) const;
     void SetBuffer(uint8_t* destination, uint32_t length);
     // The next body bytes, at most length of them (one receive): the count,
     // or -1 once the body is complete or the server closed the connection,
@@ -91,6 +95,10 @@ private:
     char path[kPathCapacity];
     uint32_t resumeOffset;
     bool rangeAccepted;
+    // What a readable Content-Range stated.
+    bool rangeStated;
+    uint32_t rangeFirst;
+    uint32_t rangeLength;
     bool chunked;
     uint32_t endPosition;
     uint32_t chunkRemaining;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "net/starts_with_no_case.h"
+
 namespace {
 
 const char* SkipBlanks(const char* text)
@@ -40,6 +42,18 @@ NumberParse ParseUnsigned(const char* text, uint32_t base, uint32_t& value)
     return NumberParse::kValue;
 }
 
+// The decimal at the start of text (blanks skipped): the text after it, or
+// null when there is none or it does not fit.
+const char* TakeDecimal(const char* text, uint32_t& value)
+{
+    text = SkipBlanks(text);
+    if (ParseUnsigned(text, 10, value) != NumberParse::kValue)
+        return nullptr;
+    while (DigitValue(*text, 10) >= 0)
+        ++text;
+    return SkipBlanks(text);
+}
+
 }  // namespace
 
 bool ParseStatusCode(const char* line, int32_t& status)
@@ -67,4 +81,33 @@ NumberParse ParseDecimalU32(const char* text, uint32_t& value)
 NumberParse ParseChunkSize(const char* text, uint32_t& value)
 {
     return ParseUnsigned(text, 16, value);
+}
+
+bool ParseContentRange(const char* text, uint32_t& first, uint32_t& last, uint32_t& length)
+{
+    text = SkipBlanks(text);
+    if (!StartsWithNoCase(text, "bytes "))
+        return false;
+    uint32_t from = 0;
+    uint32_t to = 0;
+    text = TakeDecimal(text + 6, from);
+    if (!text || *text != '-')
+        return false;
+    text = TakeDecimal(text + 1, to);
+    if (!text || *text != '/' || to < from)
+        return false;
+    uint32_t complete = 0;
+    text = SkipBlanks(text + 1);
+    if (*text == '*') {
+        ++text;
+    } else if (!(text = TakeDecimal(text, complete)) || complete <= to) {
+        return false;
+    }
+    text = SkipBlanks(text);
+    if (*text != '\r' && *text != '\n' && *text != '\0')
+        return false;
+    first = from;
+    last = to;
+    length = complete;
+    return true;
 }

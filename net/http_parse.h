@@ -19,3 +19,9 @@ NumberParse ParseDecimalU32(const char* text, uint32_t& value);
 // The hexadecimal chunk size at the start of text (spaces and tabs skipped);
 // what follows the digits, such as chunk extensions, is ignored.
 NumberParse ParseChunkSize(const char* text, uint32_t& value);
+
+// The value of a Content-Range header ("bytes 1016-2047/2048", unit in any
+// letter case, blanks allowed around the numbers): the first and last byte
+// positions and the complete length, 0 when given as "*". False for any other
+// form, numbers that do not fit in 32 bits, or a last byte before the first.
+bool ParseContentRange(const char* text, uint32_t& first, uint32_t& last, uint32_t& length);

@@ -9,12 +9,16 @@
 
 #include <cstdint>
 
+class HttpDownloader;
 class ProgressSink;
 
 class PackageJob {
 public:
     // Free space the installer's volume must offer before installing.
     static const uint64_t kMinimumFreeSpace = 5242880;
+    // The largest body a download can hold: every byte of the package file
+    // must be reachable by a 32-bit resume offset.
+    static const uint32_t kMaximumBodySize = 0xFFFFFFFFu - 16;
 
     // The sink receives status and progress; null reports nothing. Not owned.
     explicit PackageJob(ProgressSink* progressSink);
@@ -33,8 +37,8 @@ public:
     // Downloads the package at url over HTTP into body, resuming from the
     // download state file, and checks that its header carries packageNumber.
     // Leaves the job ready for Install. Throws an ErrorCode on failure, after
-    // the "Download Not Completed" alert while no package header is known.
-    // Update worker thread.
+    // the "Download Not Completed" alert while no package header is known;
+    // it never returns with an incomplete body. Update worker thread.
     void DownloadPackage(const char* url, uint32_t packageNumber);
 
     // Installs the loaded package into the installation folder: disk check
@@ -86,4 +90,17 @@ public:
 
 private:
     void ReportStage(const char* status);
+    // The download itself (DownloadPackage's body): resumes from the state
+    // file, receives the body and leaves the state file in step with it.
+    void FetchPackage(const char* url);
+    // Takes the header of a response that starts at the file's first byte.
+    void ReadResponseHeader(HttpDownloader& downloader);
+    // Throws -3 when a resumed response does not continue the stored body.
+    void CheckResumedRange(const HttpDownloader& downloader, uint32_t received);
+    // Receives body bytes from received on until the body is complete or the
+    // downloader ends; returns the count held at the end.
+    uint32_t ReceiveBody(HttpDownloader& downloader, uint32_t received, int32_t& ended);
+    // The body is whole: the state file goes, and a stored archive is copied.
+    void CompleteBody();
+    void ReportProgress(uint32_t done, uint32_t total, int32_t flag);
 };

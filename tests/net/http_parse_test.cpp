@@ -60,3 +60,33 @@ TEST(HttpParse, NumbersRefuseWhatWouldWrap)
         EXPECT_EQ(value, c.result == NumberParse::kValue ? c.value : 7u) << c.text;
     }
 }
+
+TEST(HttpParse, ContentRangeGivesFirstByteAndCompleteLength)
+{
+    struct Case {
+        const char* text;
+        bool parsed;
+        uint32_t first;
+        uint32_t length;
+    };
+    const Case cases[] = {
+        {" bytes 1016-2047/2048\r\n", true, 1016, 2048},
+        {"BYTES 0-0/1", true, 0, 1},
+        {" bytes 5-9/*\r\n", true, 5, 0},
+        {" bytes 4294967294-4294967294/4294967295", true, 4294967294u, 4294967295u},
+        {" bytes 10-9/20", false, 0, 0},
+        {" bytes 0-9/9", false, 0, 0},
+        {" bytes 0-4294967296/*", false, 0, 0},
+        {" bytes */2048", false, 0, 0},
+        {" items 0-9/10", false, 0, 0},
+        {" bytes 0-9/10 junk", false, 0, 0},
+        {" bytes -9/10", false, 0, 0},
+        {"", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        uint32_t first = 77, last = 0, length = 77;
+        EXPECT_EQ(ParseContentRange(c.text, first, last, length), c.parsed) << c.text;
+        EXPECT_EQ(first, c.parsed ? c.first : 77u) << c.text;
+        EXPECT_EQ(length, c.parsed ? c.length : 77u) << c.text;
+    }
+}

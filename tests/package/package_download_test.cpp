@@ -1,0 +1,341 @@
+#include "tests/support/gtest.h"
+
+#include "app/error_code.h"
+#include "package/download_state.h"
+#include "package/folders.h"
+#include "package/package_job.h"
+#include "tests/package/package_helpers.h"
+#include "tests/support/http_test_support.h"
+#include "tests/support/linux_peer.h"
+#include "tests/support/proxy_choice.h"
+#include "tests/support/scripted_peer.h"
+#include "ui/progress_sink.h"
+
+#include <fcntl.h>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace testing_package;
+
+namespace {
+
+const char kUrl[] = "http://files.quorvalent.test/files/q.pkg";
+const char kAddress[] = "127.0.0.10";
+const uint32_t kNumber = 7;
+const char kDownloadAlert[] = "Download Not Completed: The download could not be completed\n";
+
+// Records status and progress; throws a failure that is not an ErrorCode
+// when told to.
+class RecordingSink : public ProgressSink {
+public:
+    void Show() override {}
+    void GetTitle(char*) override {}
+    void SetTitle(const char*) override {}
+    void GetStatusText(char*) override {}
+    void SetStatusText(const char* text, int32_t flag) override
+    {
+        if (throwOnStatus)
+            throw std::runtime_error("status");
+        calls.push_back("status " + std::string(text) + " " + std::to_string(flag));
+    }
+    void SetProgress(uint32_t done, uint32_t total, int32_t flag) override
+    {
+        if (throwOnLaterProgress && flag == 1)
+            throw std::runtime_error("progress");
+        calls.push_back(std::to_string(done) + "/" + std::to_string(total) + " " + std::to_string(flag));
+    }
+    void Update() override {}
+    std::vector<std::string> calls;
+    bool throwOnStatus = false;
+    bool throwOnLaterProgress = false;
+};
+
+// Console runs print alerts on stderr (the C library's); this keeps what was
+// printed while it lives.
+class StderrCapture {
+public:
+    StderrCapture() : path(TestRootFolder() + "/stderr.txt")
+    {
+        std::fflush(stderr);
+        saved = dup(2);
+        int file = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
+        dup2(file, 2);
+        close(file);
+    }
+    ~StderrCapture()
+    {
+        std::fflush(stderr);
+        dup2(saved, 2);
+        close(saved);
+    }
+    std::string Text() const
+    {
+        std::fflush(stderr);
+        std::string text;
+        if (FILE* file = std::fopen(path.c_str(), "rb")) {
+            char piece[512];
+            for (size_t got; (got = std::fread(piece, 1, sizeof piece, file)) > 0;)
+                text.append(piece, got);
+            std::fclose(file);
+        }
+        return text;
+    }
+
+private:
+    std::string path;
+    int saved;
+};
+
+uint64_t freeSpace = 0;
+uint64_t SteeredFreeSpace(const char*)
+{
+    return freeSpace;
+}
+
+std::string Ok(const std::string& content, size_t length)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(length) + "\r\n\r\n" + content;
+}
+
+std::string Partial(size_t first, const std::string& content, size_t fileSize)
+{
+    return "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(first) + "-" +
+           std::to_string(first + content.size() - 1) + "/" + std::to_string(fileSize) +
+           "\r\nContent-Length: " + std::to_string(content.size()) + "\r\n\r\n" + content;
+}
+
+class PackageDownloadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        UseNoProxy();
+        freeSpace = 1ULL << 40;
+        SetFreeDiskSpaceQuery(SteeredFreeSpace);
+        std::vector<uint8_t> archive =
+            ArchiveBuilder().File("data.bin", PatternBytes(200000, 3)).File("Quorvalent.new.exe", "new", 1).End();
+        std::vector<uint8_t> bytes = CompressedPackage(archive, kNumber);
+        package.assign(bytes.begin(), bytes.end());
+        char path[kFolderPathSize];
+        GetDownloadStatePath(path);
+        statePath = path;
+        DeleteDownloadState();
+    }
+    void TearDown() override { SetFreeDiskSpaceQuery(nullptr); }
+
+    // Runs a download with the given state file ("" for none): its result,
+    // and what it printed as alerts.
+    ErrorCode Download(PackageJob& job, const std::string& state, std::string* alerts = nullptr)
+    {
+        DeleteDownloadState();
+        if (!state.empty())
+            WriteWholeFile(statePath, state);
+        StderrCapture capture;
+        ErrorCode result = 0;
+        try {
+            job.DownloadPackage(kUrl, kNumber);
+        } catch (ErrorCode code) {
+            result = code;
+        }
+        if (alerts)
+            *alerts = capture.Text();
+        return result;
+    }
+    std::string Body(const PackageJob& job) const
+    {
+        return std::string(reinterpret_cast<const char*>(job.body), job.compressedSize + job.trailingSize);
+    }
+    std::string Prefix(size_t bodyBytes) const { return package.substr(0, 16 + bodyBytes); }
+    std::string Total() const { return std::to_string(package.size() - 16); }
+
+    WinsockSession winsock;
+    std::string package;
+    std::string statePath;
+};
+
+}  // namespace
+
+TEST_F(PackageDownloadTest, NginxResumesFromWhateverStateFileIsThere)
+{
+    LinuxPeer nginx("nginx", kAddress, 80);
+    ASSERT_TRUE(nginx.Ready());
+    ASSERT_TRUE(WriteUnixFile(nginx.Folder() + "/www/files/q.pkg", package));
+    std::string otherNumber = Prefix(500);
+    otherNumber[3] = char(kNumber + 1);
+    struct Case {
+        const char* label;
+        std::string state;
+        std::string firstProgress;
+    } cases[] = {
+        {"no state file", "", "0/" + Total() + " 0"},
+        {"header only", Prefix(0), "0/" + Total() + " 0"},
+        {"1000 bytes held", Prefix(1000), "1000/" + Total() + " 0"},
+        {"10 bytes", Prefix(0).substr(0, 10), "0/" + Total() + " 0"},
+        {"version 2", std::string(1, '\2') + Prefix(500).substr(1), "0/" + Total() + " 0"},
+        {"other package number", otherNumber, "0/" + Total() + " 0"},
+        {"body longer than the package", package + "xx", "0/" + Total() + " 0"},
+        {"whole body held", package, Total() + "/" + Total() + " 1"},
+    };
+    for (const Case& c : cases) {
+        RecordingSink sink;
+        PackageJob job(&sink);
+        std::string alerts;
+        ASSERT_EQ(Download(job, c.state, &alerts), 0) << c.label;
+        EXPECT_EQ(Body(job), package.substr(16)) << c.label;
+        ASSERT_GE(sink.calls.size(), 1u) << c.label;
+        EXPECT_EQ(sink.calls[sink.calls.size() > 1 ? 1 : 0], c.firstProgress) << c.label;
+        EXPECT_EQ(sink.calls.back(), Total() + "/" + Total() + " 1") << c.label;
+        EXPECT_FALSE(Exists(statePath)) << c.label;
+        EXPECT_EQ(alerts, "") << c.label;
+    }
+}
+
+TEST_F(PackageDownloadTest, InterruptedBodyIsStoredAndResumedByteForByte)
+{
+    const size_t cut = 123456;
+    {
+        ScriptedPeer server(kAddress, 80, {{ReceiveHeaders(), Send(Ok(Prefix(cut), package.size()))}});
+        RecordingSink sink;
+        PackageJob job(&sink);
+        std::string alerts;
+        EXPECT_EQ(Download(job, "", &alerts), kErrorConnection);
+        EXPECT_EQ(alerts, "") << "a header was known";
+        EXPECT_TRUE(ReadWholeFile(statePath) == Prefix(cut)) << "the state file is the package's prefix";
+        ASSERT_GE(sink.calls.size(), 3u);
+        EXPECT_EQ(sink.calls[0], "status Downloading new update... 1");
+        EXPECT_EQ(sink.calls[1], "0/" + Total() + " 0");
+        for (size_t i = 2; i < sink.calls.size(); ++i)
+            EXPECT_EQ(sink.calls[i].substr(sink.calls[i].size() - 2), " 1") << i;
+    }
+    LinuxPeer nginx("nginx", kAddress, 80);
+    ASSERT_TRUE(nginx.Ready());
+    ASSERT_TRUE(WriteUnixFile(nginx.Folder() + "/www/files/q.pkg", package));
+    RecordingSink sink;
+    PackageJob job(&sink);
+    ErrorCode result = 0;
+    try {
+        job.DownloadPackage(kUrl, kNumber);
+        job.Install();
+    } catch (ErrorCode code) {
+        result = code;
+    }
+    ASSERT_EQ(result, 0);
+    EXPECT_TRUE(Body(job) == package.substr(16));
+    EXPECT_EQ(sink.calls[1], std::to_string(cut) + "/" + Total() + " 0");
+    EXPECT_FALSE(Exists(statePath));
+    char folder[kInstallPathSize];
+    GetInstallFolder(folder, sizeof folder);
+    EXPECT_EQ(ReadWholeFile(std::string(folder) + "Quorvalent.exe"), "new");
+}
+
+TEST_F(PackageDownloadTest, BrokenAndHostileServers)
+{
+    const std::string body = package.substr(16);
+    std::string otherNumber = package;
+    otherNumber[3] = char(kNumber + 1);
+    std::string garbage = Prefix(0) + std::string(1000, 'g');
+    const std::string missing = "(missing)";
+    std::string resumedThenCut = Partial(1016, package.substr(1016), package.size());
+    resumedThenCut.resize(resumedThenCut.size() - (package.size() - 1516));
+    struct Case {
+        const char* label;
+        std::string state;
+        std::vector<PeerScript> scripts;
+        ErrorCode expected;
+        bool alert;
+        std::string stateAfter;
+    } cases[] = {
+        {"package number differs", "", {{ReceiveHeaders(), Send(Ok(otherNumber, package.size()))}},
+         kErrorMalformed, true, missing},
+        {"range ignored: whole file again", garbage, {{ReceiveHeaders(), Send(Ok(package, package.size()))}}, 0,
+         false, missing},
+        {"more than the body", "", {{ReceiveHeaders(), Send(Ok(package + "extra", package.size() + 5)), WaitForClose()}},
+         0, false, missing},
+        {"range from another offset", Prefix(1000), {{ReceiveHeaders(), Send(Partial(16, body, package.size()))}},
+         kErrorMalformed, false, missing},
+        {"file of another length", Prefix(1000),
+         {{ReceiveHeaders(), Send(Partial(1016, package.substr(1016), package.size() + 1))}}, kErrorMalformed, false,
+         missing},
+        {"range not satisfiable", Prefix(1000),
+         {{ReceiveHeaders(), Send("HTTP/1.1 416 Range Not Satisfiable\r\nContent-Length: 0\r\n\r\n")}},
+         kErrorMalformed, false, missing},
+        {"resumed body cut", Prefix(1000),
+         {{ReceiveHeaders(), Send(resumedThenCut)}},
+         kErrorConnection, false, Prefix(1500)},
+        {"cut in the header", "", {{ReceiveHeaders(), Send(Ok(package.substr(0, 10), package.size()))}},
+         kErrorMalformed, true, missing},
+        {"not found", "", {{ReceiveHeaders(), Send("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n")}},
+         kErrorMalformed, true, missing},
+        {"whole body held: nothing asked", package, {}, 0, false, missing},
+    };
+    for (const Case& c : cases) {
+        ScriptedPeer server(kAddress, 80, c.scripts);
+        PackageJob job(nullptr);
+        std::string alerts;
+        EXPECT_EQ(Download(job, c.state, &alerts), c.expected) << c.label;
+        EXPECT_EQ(alerts, c.alert ? kDownloadAlert : "") << c.label;
+        EXPECT_TRUE(ReadWholeFile(statePath) == c.stateAfter) << c.label;
+        if (c.expected == 0) {
+            EXPECT_TRUE(Body(job) == body) << c.label;
+        }
+        server.Finish();
+        EXPECT_EQ(server.Accepted(), c.scripts.size()) << c.label;
+        if (!c.scripts.empty() && c.state.size() > 16) {
+            EXPECT_NE(server.Received(0).find("\r\nRange: bytes=" + std::to_string(c.state.size()) + "-\r\n"),
+                      std::string::npos)
+                << c.label;
+        }
+    }
+}
+
+TEST_F(PackageDownloadTest, FreeSpaceIsCheckedBeforeAnythingIsAsked)
+{
+    struct Case {
+        uint64_t available;
+        ErrorCode expected;
+        std::string alerts;
+        size_t accepted;
+    } cases[] = {
+        {5242879, kErrorConnection,
+         std::string("Out of Disk Space: Not enough free disk space. Delete some files, then try again\n") +
+             kDownloadAlert,
+         0},
+        {5242880, 0, "", 1},
+    };
+    for (const Case& c : cases) {
+        ScriptedPeer server(kAddress, 80, {{ReceiveHeaders(), Send(Ok(package, package.size()))}});
+        freeSpace = c.available;
+        PackageJob job(nullptr);
+        std::string alerts;
+        EXPECT_EQ(Download(job, "", &alerts), c.expected) << c.available;
+        EXPECT_EQ(alerts, c.alerts) << c.available;
+        server.Finish(c.accepted ? 10000 : 200);
+        EXPECT_EQ(server.Accepted(), c.accepted) << c.available;
+    }
+}
+
+TEST_F(PackageDownloadTest, FailureThatIsNoErrorCodeNeverEndsAsSuccess)
+{
+    struct Case {
+        const char* label;
+        bool beforeHeader;
+        ErrorCode expected;
+        const char* alerts;
+    } cases[] = {
+        {"before the header", true, kErrorConnection, kDownloadAlert},
+        {"after the header", false, kErrorMalformed, ""},
+    };
+    for (const Case& c : cases) {
+        ScriptedPeer server(kAddress, 80,
+                            {{ReceiveHeaders(), Send(Ok(Prefix(1000), package.size())),
+                              Trickle(package.substr(1016, 2), 50), Send(package.substr(1018)), WaitForClose()}});
+        RecordingSink sink;
+        sink.throwOnStatus = c.beforeHeader;
+        sink.throwOnLaterProgress = !c.beforeHeader;
+        PackageJob job(&sink);
+        std::string alerts;
+        EXPECT_EQ(Download(job, "", &alerts), c.expected) << c.label;
+        EXPECT_EQ(alerts, c.alerts) << c.label;
+    }
+}
