@@ -201,3 +201,20 @@ TEST(UpdateExchange, NoServiceAtAllIsAFailure)
     WinsockSession winsock;
     EXPECT_EQ(RunExchange(), OutcomeFailed);
 }
+
+TEST(UpdateExchange, ALocationOf255CharactersIsFetchedWhole)
+{
+    WinsockSession winsock;
+    std::string prefix = "http://files.quorvalent.test/";
+    std::string path = "/" + std::string(255 - prefix.size(), 'p');
+    std::string url = prefix + path.substr(1);
+    ASSERT_EQ(url.size(), 255u);
+    std::vector<uint32_t> nonce = NextNonces(1);
+    ScriptedPeer service(kService, kPort,
+                         {{Receive(20), Send(Challenge(nonce[0], 3)), Receive(12), Send(Location(url))}});
+    ScriptedPeer web("127.0.0.10", 80, {{ReceiveHeaders()}});
+    // The web server closes without an answer: the download fails.
+    EXPECT_EQ(RunExchange(), OutcomeFailed);
+    web.Finish();
+    EXPECT_EQ(web.Received(0).substr(0, path.size() + 15), "GET " + path + " HTTP/1.1\r\n") << web.Received(0);
+}
