@@ -177,6 +177,7 @@ TEST(UpdateExchange, RedirectsLeadToTheNamedAddressWithANewNonceUpToTen)
 TEST(UpdateExchange, ASilentOrTricklingServiceCannotHoldTheWorker)
 {
     WinsockSession winsock;
+    uint32_t savedLimit = ServiceMessageTimeLimit();
     SetServiceMessageTimeLimit(1000);
     std::vector<uint32_t> nonce = NextNonces(1);
     const std::vector<PeerScript> scripts[] = {
@@ -193,7 +194,7 @@ TEST(UpdateExchange, ASilentOrTricklingServiceCannotHoldTheWorker)
         EXPECT_GE(elapsed, 900u);
         EXPECT_LT(elapsed, 10000u);
     }
-    SetServiceMessageTimeLimit(30000);
+    SetServiceMessageTimeLimit(savedLimit);
 }
 
 TEST(UpdateExchange, NoServiceAtAllIsAFailure)

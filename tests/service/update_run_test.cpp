@@ -26,7 +26,7 @@ const char kMirrorAddress[] = "127.0.0.11";  // mirror.quorvalent.test
 
 std::string InstallFolder() { return probe::SpecialFolder(CSIDL_APPDATA) + "\\Quorvalent\\Quorvalent"; }
 
-std::string UnixFile(const std::string& path)
+std::string FileBytes(const std::string& path)
 {
     return testing_package::ReadWholeFile(path);
 }
@@ -58,14 +58,14 @@ struct UpdateSite {
     LinuxPeer service;
 };
 
-std::string EmbeddedPackage() { return UnixFile(probe::WindowsPath("QV_BUILD_DIR") + "\\resources\\embedded.pkg"); }
+std::string EmbeddedPackage() { return FileBytes(probe::WindowsPath("QV_BUILD_DIR") + "\\resources\\embedded.pkg"); }
 
 int RunSetup(std::string* output) { return RunBuiltProgram("quorvalent-setup.exe", "/silent", output); }
 
 void ExpectInstalledAndLaunched()
 {
     std::string program = InstallFolder() + "\\Quorvalent.exe";
-    EXPECT_EQ(UnixFile(program), UnixFile(probe::StandinExe()));
+    EXPECT_EQ(FileBytes(program), FileBytes(probe::StandinExe()));
     EXPECT_EQ(probe::ReadValue(kUninstallKey, "DisplayIcon").text().empty(), false);
     EXPECT_FALSE(testing_package::Exists(StatePath()));
     if (LaunchesCanBeSeen()) {
@@ -125,7 +125,7 @@ TEST(UpdateRun, TransferCutTenTimesResumesToIdenticalFiles)
     // every cut falls inside its body.
     std::string source = testing_package::ScratchFolder("content");
     std::string data = PatternBytes(400000, 11);
-    ASSERT_TRUE(testing_package::WriteWholeFile(source + "Quorvalent.new.exe", UnixFile(probe::StandinExe())));
+    ASSERT_TRUE(testing_package::WriteWholeFile(source + "Quorvalent.new.exe", FileBytes(probe::StandinExe())));
     ASSERT_TRUE(testing_package::WriteWholeFile(source + "data.bin", data));
     std::string package = testing_package::ScratchFolder("out") + "big.pkg";
     std::string packOutput;
@@ -136,7 +136,7 @@ TEST(UpdateRun, TransferCutTenTimesResumesToIdenticalFiles)
         << packOutput;
     // nginx on the mirror address; the installer reaches it through a relay
     // on the package host's address that cuts the answer.
-    UpdateSite site(kMirrorAddress, UnixFile(package), 4);
+    UpdateSite site(kMirrorAddress, FileBytes(package), 4);
     ASSERT_TRUE(site.Ready());
     WinsockSession winsock;
     std::mt19937 cuts(20260);
@@ -154,7 +154,7 @@ TEST(UpdateRun, TransferCutTenTimesResumesToIdenticalFiles)
     std::string output;
     EXPECT_EQ(RunSetup(&output), 0) << output;
     relay.Finish();
-    EXPECT_EQ(UnixFile(InstallFolder() + "\\data.bin"), data);
+    EXPECT_EQ(FileBytes(InstallFolder() + "\\data.bin"), data);
     ExpectInstalledAndLaunched();
 }
 
