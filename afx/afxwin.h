@@ -13,6 +13,8 @@ class CWinThread;
 
 // A thread message handler: both message parameters, no result.
 typedef void (CWinThread::*AFX_THREAD_HANDLER)(WPARAM, LPARAM);
+// The function a worker thread runs; its result is the thread's exit code.
+typedef UINT (*AFX_THREADPROC)(LPVOID);
 
 // One row of a thread's message map; a table ends with a row whose message is 0.
 struct AFX_THREAD_MSGMAP_ENTRY {
@@ -21,11 +23,22 @@ struct AFX_THREAD_MSGMAP_ENTRY {
 };
 
 // A thread with a message loop. The user-interface thread's object is the
-// application itself (CWinApp); worker threads come later.
+// application itself (CWinApp); a worker thread's object is made by
+// AfxBeginThread and runs one function.
 class CWinThread {
 public:
     CWinThread();
+    // A worker that will run proc(param); no system thread exists yet.
+    CWinThread(AFX_THREADPROC proc, LPVOID param);
+    // Closes the thread handle (the thread itself runs on if it still does).
     virtual ~CWinThread();
+
+    // Creates the system thread, always suspended first so that the object is
+    // complete before the thread can run; resumed at once unless flags hold
+    // CREATE_SUSPENDED. False when no thread could be made.
+    BOOL CreateThread(DWORD flags = 0, UINT stackSize = 0, LPSECURITY_ATTRIBUTES security = nullptr);
+    DWORD ResumeThread();
+    BOOL SetThreadPriority(int priority);
 
     virtual BOOL InitInstance();
     // Pumps messages until WM_QUIT; while no main window exists the loop posts
@@ -43,6 +56,10 @@ public:
 
     CWnd* m_pMainWnd;
     DWORD m_nThreadID;
+    // The system thread; null until CreateThread and for the application.
+    HANDLE m_hThread;
+    // A worker's object deletes itself when its function has returned.
+    BOOL m_bAutoDelete;
 
 protected:
     // The thread's message map, or null for none.
@@ -51,7 +68,20 @@ protected:
     bool DispatchThreadMessage(const MSG& msg);
 
     MSG m_msgCur;
+
+private:
+    static DWORD WINAPI ThreadEntry(LPVOID self);
+
+    AFX_THREADPROC m_pfnThreadProc;
+    LPVOID m_pThreadParams;
 };
+
+// Starts a worker thread running proc(param) at the given priority: the
+// returned object deletes itself when proc returns (m_bAutoDelete). With
+// CREATE_SUSPENDED in flags the thread waits for ResumeThread, so the caller
+// can keep the object before it runs. Null when no thread could be made.
+CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority = THREAD_PRIORITY_NORMAL,
+                           UINT stackSize = 0, DWORD flags = 0, LPSECURITY_ATTRIBUTES security = nullptr);
 
 // The application object: one global instance per program, created before
 // WinMain and reachable through AfxGetApp.

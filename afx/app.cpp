@@ -13,10 +13,6 @@ CWinApp* g_application = nullptr;
 thread_local CWinThread* t_thread = nullptr;
 }
 
-CWinThread::CWinThread() : m_pMainWnd(nullptr), m_nThreadID(0), m_msgCur() {}
-
-CWinThread::~CWinThread() = default;
-
 BOOL CWinThread::InitInstance() { return FALSE; }
 
 int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }

@@ -9,12 +9,26 @@
 
 class CProgressFrame;
 class TcpConnection;
+namespace service_message {
+struct Message;
+}
 
 // Posted by the update worker to the user-interface thread as its last act.
 const UINT WM_WORKER_DONE = 12345;
 
 // The registry paths that the existing-installation check reads, NUL included.
 const DWORD kUninstallValueSize = 260;
+
+// How the update worker ended (m_nOutcome).
+enum UpdateOutcome {
+    OutcomeNone = 0,               // before the worker starts; never left at its end
+    OutcomeNoSocket = 1,           // no connection object could be made
+    OutcomeServiceUnavailable = 2,
+    OutcomeManualUpdate = 3,
+    OutcomeUpdatesUnavailable = 4, // NoUpdate, or a PackageLocation without a URL
+    OutcomeFailed = 5,             // connection, protocol, download or install failure
+    OutcomeInstalled = 6,
+};
 
 // Results of the Already Installed dialog.
 const int kInstalledLaunch = 1;
@@ -72,10 +86,23 @@ public:
     // Shortcuts, registration with m_nInstalledSize, and the launch of the
     // installed program unless /oem. Uses m_szExecutablePath.
     void FinishInstallation();
-    // Shows the progress window and starts the update worker.
+    // Resets the worker's results, shows the progress window and starts the
+    // update worker; returns once the thread runs. User-interface thread.
     void StartUpdateWorker();
-    // WM_WORKER_DONE: acts on m_nOutcome.
+    // WM_WORKER_DONE: removes the progress window and acts on m_nOutcome:
+    // finish the installation, tell why there is no update, or ask whether
+    // to try again. User-interface thread.
     void OnWorkerDone(WPARAM, LPARAM);
+
+    // The update service exchange, then the download and install of the
+    // package it names; leaves the result in m_nOutcome (and
+    // m_nInstalledSize). Never throws. Update worker thread.
+    void RunUpdateExchange();
+    // Reads one service message from m_pConnection into message, type and
+    // length in host order. A length above 1024 throws -3 before any body
+    // byte is read; a message not complete within ServiceMessageTimeLimit
+    // throws -255; the connection's errors pass through.
+    void ReadServiceMessage(service_message::Message* message);
 
     uint8_t m_bDesktopIcon;
     uint8_t m_bQuickLaunchIcon;
@@ -92,6 +119,15 @@ public:
 
 protected:
     const AFX_THREAD_MSGMAP_ENTRY* GetThreadMessageMap() const override;
+
+private:
+    // Request, redirects and challenge up to the final answer. False when no
+    // connection object could be made (m_nOutcome says so); true with the
+    // package's URL and number; a refusal sets its outcome and throws -2.
+    bool ExchangeForPackage(char (&url)[256], uint32_t* packageNumber);
+    // The answer to UpdateRequest that is not a redirect, on to the final one.
+    void AnswerChallenge(service_message::Message& message, uint32_t nonce, char (&url)[256],
+                         uint32_t* packageNumber);
 };
 
 // The one application object of the process.

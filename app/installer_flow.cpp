@@ -2,6 +2,7 @@
 
 #include "app/text.h"
 #include "ui/alert.h"
+#include "ui/frame_wnd_ex.h"
 
 #include <cstdio>
 
@@ -60,6 +61,8 @@ void InstallerApp::RunInstaller()
     if (m_bOem && InstallEmbeddedPackage())
         return;
     StartUpdateWorker();
-    // The placeholder main window that keeps the message loop running while
-    // the worker runs arrives with the update worker.
+    // A main-window object without a window: while it is there the message
+    // loop waits for the worker's end instead of ending at once. It lives
+    // until the process ends.
+    m_pMainWnd = new CFrameWndEx();
 }

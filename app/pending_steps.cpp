@@ -13,10 +13,3 @@ int InstallerApp::RunInstalledDialog()
                  "(no dialog yet: Cancel)\n");
     return kInstalledCancel;
 }
-
-void InstallerApp::StartUpdateWorker()
-{
-    std::fprintf(stderr, "The download from the update service is not built yet.\n");
-}
-
-void InstallerApp::OnWorkerDone(WPARAM, LPARAM) { PostQuitMessage(0); }

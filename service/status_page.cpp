@@ -10,8 +10,14 @@
 int32_t GetUtcOffsetSeconds()
 {
     TIME_ZONE_INFORMATION zone = {};
+    DWORD zoneId = GetTimeZoneInformation(&zone);
+    return UtcOffsetFromZone(zoneId, zone);
+}
+
+int32_t UtcOffsetFromZone(DWORD zoneId, const TIME_ZONE_INFORMATION& zone)
+{
     LONG bias;
-    switch (GetTimeZoneInformation(&zone)) {
+    switch (zoneId) {
     case TIME_ZONE_ID_STANDARD:
         bias = zone.Bias + zone.StandardBias;
         break;

@@ -9,12 +9,11 @@
 #include "tests/support/linux_peer.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
+#include "tests/support/stderr_capture.h"
 #include "ui/progress_sink.h"
 
-#include <fcntl.h>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace testing_package;
@@ -50,42 +49,6 @@ public:
     std::vector<std::string> calls;
     bool throwOnStatus = false;
     bool throwOnLaterProgress = false;
-};
-
-// Console runs print alerts on stderr (the C library's); this keeps what was
-// printed while it lives.
-class StderrCapture {
-public:
-    StderrCapture() : path(TestRootFolder() + "/stderr.txt")
-    {
-        std::fflush(stderr);
-        saved = dup(2);
-        int file = open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0600);
-        dup2(file, 2);
-        close(file);
-    }
-    ~StderrCapture()
-    {
-        std::fflush(stderr);
-        dup2(saved, 2);
-        close(saved);
-    }
-    std::string Text() const
-    {
-        std::fflush(stderr);
-        std::string text;
-        if (FILE* file = std::fopen(path.c_str(), "rb")) {
-            char piece[512];
-            for (size_t got; (got = std::fread(piece, 1, sizeof piece, file)) > 0;)
-                text.append(piece, got);
-            std::fclose(file);
-        }
-        return text;
-    }
-
-private:
-    std::string path;
-    int saved;
 };
 
 uint64_t freeSpace = 0;

@@ -26,6 +26,20 @@ TEST(GetUtcOffsetSeconds, FollowsTheTimeZoneAndItsDaylightSaving)
     }
 }
 
+TEST(GetUtcOffsetSeconds, ABiasTheSystemCouldNotTellGivesNoOffset)
+{
+    TIME_ZONE_INFORMATION zone = {};
+    zone.Bias = -60;
+    zone.StandardBias = 0;
+    zone.DaylightBias = -60;
+    EXPECT_EQ(UtcOffsetFromZone(TIME_ZONE_ID_STANDARD, zone), 3600);
+    EXPECT_EQ(UtcOffsetFromZone(TIME_ZONE_ID_DAYLIGHT, zone), 7200);
+    EXPECT_EQ(UtcOffsetFromZone(TIME_ZONE_ID_UNKNOWN, zone), 3600);
+    // Left as it was, whatever it held.
+    zone.Bias = 12345;
+    EXPECT_EQ(UtcOffsetFromZone(TIME_ZONE_ID_INVALID, zone), 0);
+}
+
 TEST(FormatStatusPageUrl, CarriesTheSignedOffset)
 {
     char url[256];

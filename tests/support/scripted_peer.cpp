@@ -58,6 +58,50 @@ bool SendAll(SOCKET client, const char* bytes, size_t length)
     return true;
 }
 
+// Passes bytes both ways between client and a new connection to the step's
+// server, cutting the server's side after step.count bytes.
+bool RunRelay(State& state, SOCKET client, const PeerStep& step, std::string& record)
+{
+    SOCKET server = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in target = {};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(step.port);
+    target.sin_addr.s_addr = inet_addr(step.bytes.c_str());
+    if (server == INVALID_SOCKET || connect(server, reinterpret_cast<sockaddr*>(&target), sizeof target) != 0) {
+        if (server != INVALID_SOCKET)
+            closesocket(server);
+        return false;
+    }
+    uint32_t passed = 0;
+    bool open = true;
+    while (open && !state.stop && passed < step.count) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(client, &readable);
+        FD_SET(server, &readable);
+        timeval pause = {0, 50000};
+        if (select(0, &readable, nullptr, nullptr, &pause) <= 0)
+            continue;
+        char bytes[4096];
+        if (FD_ISSET(client, &readable)) {
+            int got = recv(client, bytes, sizeof bytes, 0);
+            open = got > 0 && SendAll(server, bytes, static_cast<size_t>(got));
+            if (got > 0)
+                record.append(bytes, static_cast<size_t>(got));
+        }
+        if (open && FD_ISSET(server, &readable)) {
+            uint32_t room = step.count - passed;
+            int asked = room < sizeof bytes ? static_cast<int>(room) : static_cast<int>(sizeof bytes);
+            int got = recv(server, bytes, asked, 0);
+            open = got > 0 && SendAll(client, bytes, static_cast<size_t>(got));
+            if (got > 0)
+                passed += static_cast<uint32_t>(got);
+        }
+    }
+    closesocket(server);
+    return !state.stop;
+}
+
 bool RunStep(State& state, SOCKET client, const PeerStep& step, std::string& record)
 {
     switch (step.kind) {
@@ -89,6 +133,8 @@ bool RunStep(State& state, SOCKET client, const PeerStep& step, std::string& rec
         while (ReceiveSome(state, client, record, 4096)) {
         }
         return !state.stop;
+    case PeerStep::kRelay:
+        return RunRelay(state, client, step, record);
     }
     return false;
 }
@@ -122,11 +168,15 @@ DWORD WINAPI Serve(void* parameter)
 
 }  // namespace
 
-PeerStep Receive(uint32_t count) { return {PeerStep::kReceive, "", count, 0}; }
-PeerStep ReceiveHeaders() { return {PeerStep::kReceiveHeaders, "", 0, 0}; }
-PeerStep Send(const std::string& bytes) { return {PeerStep::kSend, bytes, 0, 0}; }
-PeerStep Trickle(const std::string& bytes, uint32_t pauseMs) { return {PeerStep::kTrickle, bytes, 0, pauseMs}; }
-PeerStep WaitForClose() { return {PeerStep::kWaitForClose, "", 0, 0}; }
+PeerStep Receive(uint32_t count) { return {PeerStep::kReceive, "", count, 0, 0}; }
+PeerStep ReceiveHeaders() { return {PeerStep::kReceiveHeaders, "", 0, 0, 0}; }
+PeerStep Send(const std::string& bytes) { return {PeerStep::kSend, bytes, 0, 0, 0}; }
+PeerStep Trickle(const std::string& bytes, uint32_t pauseMs) { return {PeerStep::kTrickle, bytes, 0, pauseMs, 0}; }
+PeerStep WaitForClose() { return {PeerStep::kWaitForClose, "", 0, 0, 0}; }
+PeerStep Relay(const std::string& address, uint16_t port, uint32_t cut)
+{
+    return {PeerStep::kRelay, address, cut, 0, port};
+}
 
 ScriptedPeer::ScriptedPeer(const char* address, uint16_t port, std::vector<PeerScript> scripts)
     : state(new State)

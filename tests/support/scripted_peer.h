@@ -11,11 +11,12 @@
 
 // One step of what the server does on a connection.
 struct PeerStep {
-    enum Kind { kReceive, kReceiveHeaders, kSend, kTrickle, kWaitForClose };
+    enum Kind { kReceive, kReceiveHeaders, kSend, kTrickle, kWaitForClose, kRelay };
     Kind kind;
     std::string bytes;
     uint32_t count;
     uint32_t pauseMs;
+    uint16_t port;
 };
 
 // Receives exactly count bytes.
@@ -27,6 +28,11 @@ PeerStep Send(const std::string& bytes);
 PeerStep Trickle(const std::string& bytes, uint32_t pauseMs);
 // Keeps the connection open until the client closes it.
 PeerStep WaitForClose();
+// Connects to a real server at address:port and passes bytes both ways
+// until either side closes, or until `cut` bytes of the server's answer
+// have reached the client: the connection then ends as if the network had
+// failed. The client's bytes are recorded as usual.
+PeerStep Relay(const std::string& address, uint16_t port, uint32_t cut = 0xFFFFFFFFu);
 
 // What the server does on one accepted connection; it closes the connection
 // after the last step.
