@@ -98,41 +98,11 @@ TEST(HttpServers, NginxServesWholeResumedRedirectedAndChunkedFiles)
     }
 }
 
-TEST(HttpServers, TinyproxyAsksForBasicAuthentication)
+TEST(HttpServers, DownloadsThroughHttpAndSocksProxies)
 {
     struct Case {
         const char* name;
-        const char* password;
-        int32_t sendResult;
-    };
-    const Case cases[] = {
-        {"credentials accepted after the 407", "secret", 0},
-        // tinyproxy answers credentials it refuses with 401, which is no
-        // request to authenticate: the download ends with that status.
-        {"wrong credentials end the download", "wrong", -401},
-    };
-    WinsockSession winsock;
-    WebServers servers;
-    LinuxPeer proxy("tinyproxy", "127.0.0.20", 3128, {"user", "secret"});
-    ASSERT_TRUE(servers.Ready());
-    ASSERT_TRUE(proxy.Ready());
-    // The SOCKS proxy points nowhere: the HTTP proxy must be reached directly.
-    UseSocksProxy(5, "socks.quorvalent.test", 1080, "", "");
-    for (const Case& c : cases) {
-        UseHttpProxy("proxy.quorvalent.test", 3128, "user", c.password);
-        Fetch fetch = FetchUrl("http://files.quorvalent.test/files/package.bin", 4096);
-        EXPECT_EQ(fetch.sendResult, c.sendResult) << c.name;
-        if (c.sendResult == 0) {
-            EXPECT_EQ(fetch.position, 4096u) << c.name;
-            EXPECT_TRUE(fetch.body == servers.package.substr(4096)) << c.name;
-        }
-    }
-}
-
-TEST(HttpServers, DownloadsThroughSocksProxies)
-{
-    struct Case {
-        const char* name;
+        bool http;  // else SOCKS
         uint8_t version;
         const char* host;
         const char* user;
@@ -143,24 +113,37 @@ TEST(HttpServers, DownloadsThroughSocksProxies)
     // danted checks that its address is one of an interface's, which only
     // the loopback's first address is.
     const Case cases[] = {
-        {"microsocks, SOCKS 5 with password", 5, "socks.quorvalent.test", "user", "secret", 0, ""},
-        {"microsocks, wrong password", 5, "socks.quorvalent.test", "user", "wrong", -1,
+        {"tinyproxy, credentials accepted after the 407", true, 0, "proxy.quorvalent.test", "user", "secret", 0, ""},
+        // tinyproxy answers credentials it refuses with 401, which is no
+        // request to authenticate: the download ends with that status.
+        {"tinyproxy, wrong credentials end the download", true, 0, "proxy.quorvalent.test", "user", "wrong", -401,
+         ""},
+        {"microsocks, SOCKS 5 with password", false, 5, "socks.quorvalent.test", "user", "secret", 0, ""},
+        {"microsocks, wrong password", false, 5, "socks.quorvalent.test", "user", "wrong", -1,
          "SOCKS Proxy: Invalid username or password"},
-        {"danted, SOCKS 4", 4, "127.0.0.1", "", "", 0, ""},
-        {"danted, SOCKS 5", 5, "127.0.0.1", "", "", 0, ""},
+        {"danted, SOCKS 4", false, 4, "127.0.0.1", "", "", 0, ""},
+        {"danted, SOCKS 5", false, 5, "127.0.0.1", "", "", 0, ""},
     };
     WinsockSession winsock;
     WebServers servers;
+    LinuxPeer tinyproxy("tinyproxy", "127.0.0.20", 3128, {"user", "secret"});
     LinuxPeer microsocks("microsocks", "127.0.0.30", 1080, {"user", "secret"});
     LinuxPeer danted("danted", "127.0.0.1", 1080);
     ASSERT_TRUE(servers.Ready());
+    ASSERT_TRUE(tinyproxy.Ready());
     ASSERT_TRUE(microsocks.Ready());
     ASSERT_TRUE(danted.Ready());
-    UseNoProxy();
     for (const Case& c : cases) {
-        UseSocksProxy(c.version, c.host, 1080, c.user, c.password);
+        UseNoProxy();
+        if (c.http) {
+            UseHttpProxy(c.host, 3128, c.user, c.password);
+            // The SOCKS proxy points nowhere: the HTTP proxy must be reached directly.
+            UseSocksProxy(5, "127.0.0.1", 1081, "", "");
+        } else {
+            UseSocksProxy(c.version, c.host, 1080, c.user, c.password);
+        }
         testing::internal::CaptureStderr();
-        Fetch fetch = FetchUrl("http://files.quorvalent.test/files/package.bin", 77);
+        Fetch fetch = FetchUrl("http://files.quorvalent.test/files/package.bin", 4096);
         std::string alerts = testing::internal::GetCapturedStderr();
         EXPECT_EQ(fetch.sendResult, c.sendResult) << c.name;
         if (c.alertTitle[0])
@@ -168,8 +151,8 @@ TEST(HttpServers, DownloadsThroughSocksProxies)
         else
             EXPECT_EQ(alerts, "") << c.name;
         if (c.sendResult == 0) {
-            EXPECT_EQ(fetch.position, 77u) << c.name;
-            EXPECT_TRUE(fetch.body == servers.package.substr(77)) << c.name;
+            EXPECT_EQ(fetch.position, 4096u) << c.name;
+            EXPECT_TRUE(fetch.body == servers.package.substr(4096)) << c.name;
         }
     }
 }

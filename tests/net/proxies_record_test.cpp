@@ -68,12 +68,6 @@ TEST(ProxiesRecord, WritesTheFieldsInRecordOrder)
     MemoryStream stream;
     ProxiesRecord::Write(stream, settings);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(stream.GetBuffer()), stream.GetSize()), kRecord);
-
-    ProxySettings empty;
-    empty.Reset();
-    MemoryStream emptyStream;
-    ProxiesRecord::Write(emptyStream, empty);
-    EXPECT_EQ(emptyStream.GetSize(), 25u) << "all texts empty";
 }
 
 TEST(ProxiesRecord, RefusesEveryMalformedRecord)

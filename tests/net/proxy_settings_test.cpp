@@ -4,12 +4,17 @@
 
 #include "net/proxies_record.h"
 #include "package/folders.h"
+#include "package/memory_stream.h"
+#include "tests/app/installation_probe.h"
+#include "tests/package/package_helpers.h"
 
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
+
+using testing_package::ReadWholeFile;
+using testing_package::WriteWholeFile;
 
 namespace {
 
@@ -21,52 +26,22 @@ std::string ProxiesPath()
     return path;
 }
 
-std::string UnixPath(const std::string& windowsPath)
+// The settings as the record would store them: every field at once.
+std::string RecordOf(const ProxySettings& settings)
 {
-    WCHAR wide[1024];
-    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, 1024);
-    char* unixPath = wine_get_unix_file_name(wide);
-    std::string result = unixPath ? unixPath : "";
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return result;
+    MemoryStream stream;
+    ProxiesRecord::Write(stream, settings);
+    return std::string(reinterpret_cast<char*>(stream.GetBuffer()), stream.GetSize());
 }
 
-bool ReadFileBytes(const std::string& windowsPath, std::string& bytes)
-{
-    FILE* file = std::fopen(UnixPath(windowsPath).c_str(), "rb");
-    if (!file)
-        return false;
-    char piece[512];
-    bytes.clear();
-    for (size_t got; (got = std::fread(piece, 1, sizeof piece, file)) > 0;)
-        bytes.append(piece, got);
-    std::fclose(file);
-    return true;
-}
-
-void WriteFileBytes(const std::string& windowsPath, const std::string& bytes)
-{
-    FILE* file = std::fopen(UnixPath(windowsPath).c_str(), "wb");
-    ASSERT_TRUE(file);
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
+// No proxy, SOCKS version 4, all texts empty and ports 0.
+const std::string kDefaultRecord = std::string("QVqvProx") + std::string("\0\0\0\1\0\0\0\0\0\0\0\4\0\0\0\0\0", 17);
 
 void ExpectDefaults(const ProxySettings& settings, const std::string& label)
 {
     EXPECT_TRUE(settings.IsLoaded()) << label;
     EXPECT_FALSE(settings.IsDirty()) << label;
-    EXPECT_FALSE(settings.HttpEnabled()) << label;
-    EXPECT_STREQ(settings.HttpHost(), "") << label;
-    EXPECT_EQ(settings.HttpPort(), 0) << label;
-    EXPECT_STREQ(settings.HttpUser(), "") << label;
-    EXPECT_STREQ(settings.HttpPassword(), "") << label;
-    EXPECT_FALSE(settings.SocksEnabled()) << label;
-    EXPECT_EQ(settings.SocksVersion(), 4) << label;
-    EXPECT_STREQ(settings.SocksHost(), "") << label;
-    EXPECT_EQ(settings.SocksPort(), 0) << label;
-    EXPECT_STREQ(settings.SocksUser(), "") << label;
-    EXPECT_STREQ(settings.SocksPassword(), "") << label;
+    EXPECT_EQ(RecordOf(settings), kDefaultRecord) << label;
 }
 
 }  // namespace
@@ -80,8 +55,7 @@ TEST(ProxySettings, MissingFileGivesDefaultsAndWritesNothing)
     settings.SetHttpHost("");
     EXPECT_FALSE(settings.IsDirty()) << "same values";
     settings.Save();
-    std::string bytes;
-    EXPECT_FALSE(ReadFileBytes(ProxiesPath(), bytes));
+    EXPECT_EQ(ReadWholeFile(ProxiesPath()), "(missing)");
 }
 
 TEST(ProxySettings, SavedSettingsComeBackAndOnlyTheOwnerMayReadThem)
@@ -107,43 +81,22 @@ TEST(ProxySettings, SavedSettingsComeBackAndOnlyTheOwnerMayReadThem)
     loaded.Load();
     EXPECT_TRUE(loaded.IsLoaded());
     EXPECT_FALSE(loaded.IsDirty());
-    EXPECT_TRUE(loaded.HttpEnabled());
-    EXPECT_STREQ(loaded.HttpHost(), "proxy.example");
-    EXPECT_EQ(loaded.HttpPort(), 8080);
-    EXPECT_STREQ(loaded.HttpUser(), "user");
-    EXPECT_STREQ(loaded.HttpPassword(), "p@ss:word");
-    EXPECT_TRUE(loaded.SocksEnabled());
-    EXPECT_EQ(loaded.SocksVersion(), 5);
-    EXPECT_STREQ(loaded.SocksHost(), "10.0.0.1");
-    EXPECT_EQ(loaded.SocksPort(), 1080);
+    EXPECT_EQ(RecordOf(loaded), RecordOf(saved));
     EXPECT_EQ(std::string(loaded.SocksUser()), std::string(63, 'u'));
-    EXPECT_STREQ(loaded.SocksPassword(), "s");
 
     struct stat info;
-    ASSERT_EQ(stat(UnixPath(ProxiesPath()).c_str(), &info), 0);
+    ASSERT_EQ(stat(probe::UnixPath(ProxiesPath()).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 077, 0u) << std::oct << (info.st_mode & 0777);
-}
 
-TEST(ProxySettings, MalformedFileGivesTheDefaults)
-{
-    ProxySettings good;
-    good.Load();
-    good.SetHttpEnabled(true);
-    good.SetHttpHost("proxy");
-    good.SetHttpPort(3128);
-    good.SetSocksEnabled(true);
-    good.SetSocksVersion(5);
-    good.Save();
-    std::string record;
-    ASSERT_TRUE(ReadFileBytes(ProxiesPath(), record));
+    // A malformed file gives the defaults, not the fields read before the fault.
+    std::string record = ReadWholeFile(ProxiesPath());
     std::vector<std::string> bad = {
         "QVQV" + record.substr(4),
-        record.substr(0, 8) + std::string("\0\0\0\2", 4) + record.substr(12),
-        record.substr(0, 13) + "\x40" + std::string(64, 'h') + record.substr(19),
+        record.substr(0, 13) + "\x40" + std::string(64, 'h') + record.substr(27),
         record.substr(0, record.size() - 1),
     };
     for (const std::string& bytes : bad) {
-        WriteFileBytes(ProxiesPath(), bytes);
+        ASSERT_TRUE(WriteWholeFile(ProxiesPath(), bytes));
         ProxySettings settings;
         settings.Load();
         ExpectDefaults(settings, std::to_string(bytes.size()) + " bytes");
@@ -163,19 +116,16 @@ TEST(ProxySettings, FailedSaveLeavesNoFileAndKeepsTheChanges)
     EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
 }
 
-TEST(ProxySettings, SettersCutTextsToTheirFields)
+TEST(ProxySettings, SettersCutTextsAndDisableIncompleteProxies)
 {
-    ProxySettings settings;
-    settings.Reset();
-    settings.SetHttpHost(std::string(200, 'x').c_str());
-    EXPECT_EQ(std::string(settings.HttpHost()), std::string(63, 'x'));
-    EXPECT_TRUE(settings.IsDirty());
-    settings.SetSocksPassword(nullptr);
-    EXPECT_STREQ(settings.SocksPassword(), "");
-}
+    ProxySettings cut;
+    cut.Reset();
+    cut.SetHttpHost(std::string(200, 'x').c_str());
+    EXPECT_EQ(std::string(cut.HttpHost()), std::string(63, 'x'));
+    EXPECT_TRUE(cut.IsDirty());
+    cut.SetSocksPassword(nullptr);
+    EXPECT_STREQ(cut.SocksPassword(), "");
 
-TEST(ProxySettings, DisableIncompleteTurnsOffProxiesWithoutHostOrPort)
-{
     struct Case {
         const char* host;
         uint16_t port;

@@ -74,7 +74,6 @@ TEST(Socks4, SendsTheExactRequestAndNeedsGrant)
         {"granted, rest of reply ignored", Bytes({0, 0x5A, 1, 2, 3, 4, 5, 6}), false, 0},
         {"rejected", Bytes({0, 0x5B, 0, 0, 0, 0, 0, 0}), false, kErrorConnection},
         {"unknown reply version", Bytes({4, 0x5A, 0, 0, 0, 0, 0, 0}), false, kErrorConnection},
-        {"identd failure", Bytes({0, 0x5C, 0, 0, 0, 0, 0, 0}), false, kErrorConnection},
         {"reply cut short", Bytes({0, 0x5A, 0}), true, kErrorConnection},
     };
     WinsockSession winsock;
