@@ -150,7 +150,7 @@ TEST(ExtractArchive, EveryTruncationFailsWithMalformed)
     EXPECT_EQ(Extract("whole", archive).code, 0);
 }
 
-TEST(ExtractArchive, DeleteEntriesAreResolvedAgainstTheInstallationFolder)
+TEST(ExtractArchive, DeleteEntriesAndReplacedFoldersAreResolvedAgainstTheInstallationFolder)
 {
     const std::string current = ScratchFolder("current");
     ASSERT_TRUE(WriteWholeFile(current + "old.txt", "keep"));
@@ -171,20 +171,17 @@ TEST(ExtractArchive, DeleteEntriesAreResolvedAgainstTheInstallationFolder)
     EXPECT_FALSE(Exists(base + "old.txt"));
     EXPECT_FALSE(Exists(base + "oldfolder"));
     EXPECT_EQ(ReadWholeFile(current + "old.txt"), "keep");
-}
 
-TEST(ExtractArchive, ReplaceFlagEmptiesAnExistingFolderAndNoFlagKeepsIt)
-{
-    const std::string base = ScratchFolder("replace\\inst");
+    // The replace flag empties an existing folder; without it the folder is kept.
     for (const char* folder : {"kept", "replaced"}) {
         ASSERT_TRUE(CreateDirectoryA((base + folder).c_str(), nullptr));
         ASSERT_TRUE(WriteWholeFile(base + folder + "\\old.txt", "old"));
     }
-    Extraction e = Extract("replace", ArchiveBuilder()
-                                          .Folder("kept")
-                                          .Folder("replaced", kEntryFlagReplaceFolder)
-                                          .File("replaced\\new.txt", "new")
-                                          .End());
+    e = Extract("deletes", ArchiveBuilder()
+                               .Folder("kept")
+                               .Folder("replaced", kEntryFlagReplaceFolder)
+                               .File("replaced\\new.txt", "new")
+                               .End());
     ASSERT_EQ(e.code, 0);
     EXPECT_TRUE(Exists(base + "kept\\old.txt"));
     EXPECT_FALSE(Exists(base + "replaced\\old.txt"));

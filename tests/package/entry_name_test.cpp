@@ -18,6 +18,7 @@ TEST(EntryName, OnlyNamesThatStayInsideTheFolderAreSafe)
         {"/etc/x", false},
         {"docs/readme.txt", false},
         {"C:\\x.dll", false},
+        {"C:x.dll", false},
         {"file.txt:stream", false},
         {"a\tb", false},
         {"a?b", false},
@@ -33,17 +34,15 @@ TEST(EntryName, OnlyNamesThatStayInsideTheFolderAreSafe)
     };
     for (const Case& c : cases)
         EXPECT_EQ(IsSafeEntryName(c.name), c.safe) << c.name;
-}
 
-TEST(EntryName, EmptyAndDotNamesMeanTheFolderItself)
-{
-    struct Case {
+    // Empty and dot names mean the folder itself.
+    struct Base {
         const char* name;
         bool base;
-    } cases[] = {
+    } bases[] = {
         {"", true}, {".", true}, {".\\", true}, {".\\.", true}, {"\\", true},
         {"a", false}, {".a", false}, {"a\\.", false},
     };
-    for (const Case& c : cases)
+    for (const Base& c : bases)
         EXPECT_EQ(NamesBaseFolder(c.name), c.base) << c.name;
 }

@@ -43,7 +43,7 @@ TEST(Folders, FileNamePartsAndBackslashes)
     EXPECT_STREQ(bare, "");
 }
 
-TEST(Folders, InstallFolderIsQuorvalentTwiceUnderApplicationData)
+TEST(Folders, InstallAndPrefsFoldersAreMadeUnderApplicationData)
 {
     char appData[MAX_PATH];
     ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, TRUE));
@@ -56,15 +56,11 @@ TEST(Folders, InstallFolderIsQuorvalentTwiceUnderApplicationData)
     char tiny[8] = "x";
     EXPECT_FALSE(GetInstallFolder(tiny, sizeof tiny)) << "nothing fits eight bytes";
     EXPECT_STREQ(tiny, "");
-}
 
-TEST(Folders, PrefsFolderIsCreatedUnderApplicationDataWhenNoneIsBesideTheInstaller)
-{
+    // With no preferences folder beside the installer, one is made under application data.
     char module[kFolderPathSize];
     ASSERT_TRUE(GetModuleFolder(module, sizeof module));
     ASSERT_FALSE(FileExists((std::string(module) + "Quorvalent Prefs").c_str()));
-    char appData[MAX_PATH];
-    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, TRUE));
     char prefs[kFolderPathSize];
     GetPrefsFolder(prefs);
     EXPECT_EQ(std::string(prefs), std::string(appData) + "\\Quorvalent\\Quorvalent Prefs\\");

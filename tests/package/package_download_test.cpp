@@ -10,9 +10,7 @@
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/stderr_capture.h"
-#include "ui/progress_sink.h"
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -24,32 +22,6 @@ const char kUrl[] = "http://files.quorvalent.test/files/q.pkg";
 const char kAddress[] = "127.0.0.10";
 const uint32_t kNumber = 7;
 const char kDownloadAlert[] = "Download Not Completed: The download could not be completed\n";
-
-// Records status and progress; throws a failure that is not an ErrorCode
-// when told to.
-class RecordingSink : public ProgressSink {
-public:
-    void Show() override {}
-    void GetTitle(char*) override {}
-    void SetTitle(const char*) override {}
-    void GetStatusText(char*) override {}
-    void SetStatusText(const char* text, int32_t flag) override
-    {
-        if (throwOnStatus)
-            throw std::runtime_error("status");
-        calls.push_back("status " + std::string(text) + " " + std::to_string(flag));
-    }
-    void SetProgress(uint32_t done, uint32_t total, int32_t flag) override
-    {
-        if (throwOnLaterProgress && flag == 1)
-            throw std::runtime_error("progress");
-        calls.push_back(std::to_string(done) + "/" + std::to_string(total) + " " + std::to_string(flag));
-    }
-    void Update() override {}
-    std::vector<std::string> calls;
-    bool throwOnStatus = false;
-    bool throwOnLaterProgress = false;
-};
 
 uint64_t freeSpace = 0;
 uint64_t SteeredFreeSpace(const char*)
@@ -119,44 +91,12 @@ protected:
 
 }  // namespace
 
-TEST_F(PackageDownloadTest, NginxResumesFromWhateverStateFileIsThere)
-{
-    LinuxPeer nginx("nginx", kAddress, 80);
-    ASSERT_TRUE(nginx.Ready());
-    ASSERT_TRUE(WriteUnixFile(nginx.Folder() + "/www/files/q.pkg", package));
-    // Refused state files are the state file's own test; here it matters
-    // where the download starts and that it ends with the whole body.
-    struct Case {
-        const char* label;
-        std::string state;
-        std::string firstProgress;
-    } cases[] = {
-        {"no state file", "", "0/" + Total() + " 0"},
-        {"header only", Prefix(0), "0/" + Total() + " 0"},
-        {"1000 bytes held", Prefix(1000), "1000/" + Total() + " 0"},
-        {"body longer than the package", package + "xx", "0/" + Total() + " 0"},
-        {"whole body held", package, Total() + "/" + Total() + " 1"},
-    };
-    for (const Case& c : cases) {
-        RecordingSink sink;
-        PackageJob job(&sink);
-        std::string alerts;
-        ASSERT_EQ(Download(job, c.state, &alerts), 0) << c.label;
-        EXPECT_EQ(Body(job), package.substr(16)) << c.label;
-        ASSERT_GE(sink.calls.size(), 1u) << c.label;
-        EXPECT_EQ(sink.calls[sink.calls.size() > 1 ? 1 : 0], c.firstProgress) << c.label;
-        EXPECT_EQ(sink.calls.back(), Total() + "/" + Total() + " 1") << c.label;
-        EXPECT_FALSE(Exists(statePath)) << c.label;
-        EXPECT_EQ(alerts, "") << c.label;
-    }
-}
-
 TEST_F(PackageDownloadTest, InterruptedBodyIsStoredAndResumedByteForByte)
 {
     const size_t cut = 123456;
     {
         ScriptedPeer server(kAddress, 80, {{ReceiveHeaders(), Send(Ok(Prefix(cut), package.size()))}});
-        RecordingSink sink;
+        ProgressRecorder sink;
         PackageJob job(&sink);
         std::string alerts;
         EXPECT_EQ(Download(job, "", &alerts), kErrorConnection);
@@ -171,7 +111,7 @@ TEST_F(PackageDownloadTest, InterruptedBodyIsStoredAndResumedByteForByte)
     LinuxPeer nginx("nginx", kAddress, 80);
     ASSERT_TRUE(nginx.Ready());
     ASSERT_TRUE(WriteUnixFile(nginx.Folder() + "/www/files/q.pkg", package));
-    RecordingSink sink;
+    ProgressRecorder sink;
     PackageJob job(&sink);
     ErrorCode result = 0;
     try {
@@ -290,7 +230,7 @@ TEST_F(PackageDownloadTest, FailureThatIsNoErrorCodeNeverEndsAsSuccess)
         ScriptedPeer server(kAddress, 80,
                             {{ReceiveHeaders(), Send(Ok(Prefix(1000), package.size())),
                               Trickle(package.substr(1016, 2), 50), Send(package.substr(1018)), WaitForClose()}});
-        RecordingSink sink;
+        ProgressRecorder sink;
         sink.throwOnStatus = c.beforeHeader;
         sink.throwOnLaterProgress = !c.beforeHeader;
         PackageJob job(&sink);

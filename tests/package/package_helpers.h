@@ -6,9 +6,11 @@
 #include "package/lzma_host.h"
 #include "package/memory_stream.h"
 #include "package/package_format.h"
+#include "ui/progress_sink.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -177,5 +179,31 @@ inline std::vector<uint8_t> CompressedPackage(const std::vector<uint8_t>& archiv
     package.insert(package.end(), body.begin(), body.end());
     return package;
 }
+
+// Records status texts ("status <text> <flag>") and progress ("<done>/<total>
+// <flag>") in order; throws a failure that is no ErrorCode when told to.
+class ProgressRecorder : public ProgressSink {
+public:
+    void Show() override {}
+    void GetTitle(char*) override {}
+    void SetTitle(const char*) override {}
+    void GetStatusText(char*) override {}
+    void SetStatusText(const char* text, int32_t flag) override
+    {
+        if (throwOnStatus)
+            throw std::runtime_error("status");
+        calls.push_back("status " + std::string(text) + " " + std::to_string(flag));
+    }
+    void SetProgress(uint32_t done, uint32_t total, int32_t flag) override
+    {
+        if (throwOnLaterProgress && flag == 1)
+            throw std::runtime_error("progress");
+        calls.push_back(std::to_string(done) + "/" + std::to_string(total) + " " + std::to_string(flag));
+    }
+    void Update() override {}
+    std::vector<std::string> calls;
+    bool throwOnStatus = false;
+    bool throwOnLaterProgress = false;
+};
 
 }  // namespace testing_package
