@@ -53,6 +53,9 @@ TEST(AfxBeginThread, SuspendedWorkerRunsOnlyWhenResumedAndItsReportKeepsTheLoopU
 {
     ReportingThread ui;
     ui.m_nThreadID = GetCurrentThreadId();
+    EXPECT_EQ(ui.Run(), 0) << "without a main window the loop ends at once";
+    EXPECT_EQ(ui.reports, 0);
+
     // Without a main window the loop would end at once; the placeholder
     // keeps it waiting for the worker.
     CFrameWndEx placeholder;
@@ -74,12 +77,4 @@ TEST(AfxBeginThread, SuspendedWorkerRunsOnlyWhenResumedAndItsReportKeepsTheLoopU
     EXPECT_EQ(record.seenAsThread, expected);
     EXPECT_EQ(ui.reports, 1);
     EXPECT_EQ(ui.reportedW, 7u);
-}
-
-TEST(AfxBeginThread, WithoutMainWindowTheLoopEndsAtOnce)
-{
-    ReportingThread ui;
-    ui.m_nThreadID = GetCurrentThreadId();
-    EXPECT_EQ(ui.Run(), 0);
-    EXPECT_EQ(ui.reports, 0);
 }

@@ -174,20 +174,6 @@ TEST(SetupRun, InstalledProgramLaunchesAndRemovesItself)
     EXPECT_TRUE(probe::KeyExists(kUninstallKey));
 }
 
-TEST(SetupRun, WindowsNt4GetsTheAlertAndNothingIsInstalled)
-{
-    // Only the installer is told it runs on Windows NT 4.0.
-    probe::WriteText("Software\\Wine\\AppDefaults\\quorvalent-setup.exe", "Version", "nt40");
-    probe::WriteText("Software\\Wine\\AppDefaults\\quorvalent-setup.exe.so", "Version", "nt40");
-    WatchedRun run = RunSetupWatching("/oem /silent", "Windows 2000 Required");
-    EXPECT_TRUE(run.windowShown ||
-                Contains(run.output, "Windows 2000 Required: Quorvalent requires Windows 2000 or later to run."))
-        << run.output;
-    EXPECT_FALSE(probe::FileExists(InstallFolder()));
-    EXPECT_FALSE(probe::KeyExists(kUninstallKey));
-    EXPECT_FALSE(probe::KeyExists("SOFTWARE\\Quorvalent"));
-}
-
 TEST(SetupRun, WithoutOemAnExistingInstallationIsAskedAbout)
 {
     ASSERT_EQ(RunSetup("/oem /silent /bundle 5"), 0);

@@ -39,7 +39,6 @@ TEST(ParseOptions, ReadsEachOptionAsTheFlowExpects)
         {{}, 0, 0, 2},
         {{"/OEM"}, 1, 0, 2},
         {{"-oem"}, 1, 0, 2},
-        {{"/Oem"}, 1, 0, 2},
         {{"/oem:1"}, 0, 0, 2},
         {{"/oemx"}, 0, 0, 2},
         {{"oem"}, 0, 0, 2},

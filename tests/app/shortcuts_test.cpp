@@ -37,8 +37,6 @@ TEST_F(ShortcutTest, FlagsChooseTheFoldersAndAMissingQuickLaunchFolderIsSkipped)
     } cases[] = {
         // A fresh Wine prefix has no Quick Launch folder, and it is not ours to create.
         {false, 1, 1, 1, {true, false, true, true}},
-        {true, 0, 0, 0, {true, false, false, false}},
-        {true, 1, 1, 1, {true, true, true, true}},
         {true, 1, 0, 0, {true, true, false, false}},
         {true, 0, 1, 0, {true, false, true, false}},
         {true, 0, 0, 1, {true, false, false, true}},

@@ -2,6 +2,7 @@
 
 #include "package/package_format.h"
 #include "tests/package/package_helpers.h"
+#include "tests/support/process.h"
 
 #include <cstdlib>
 #include <string>
@@ -17,39 +18,11 @@ std::string UnixTestRoot()
     return root ? root : "/tmp";
 }
 
-// Runs quorvalent-pack.exe with the arguments; stdout goes to a file in the
-// scratch folder. Returns the exit code.
-DWORD RunPack(const std::string& arguments, std::string* output = nullptr)
+// Runs quorvalent-pack.exe with the arguments; its exit code, and what it
+// printed when asked.
+int RunPack(const std::string& arguments, std::string* output = nullptr)
 {
-    const char* build = std::getenv("QV_BUILD_DIR");
-    std::string program = std::string("Z:") + (build ? build : "") + "/quorvalent-pack.exe.so";
-    for (char& c : program)
-        if (c == '/')
-            c = '\\';
-    std::string outputPath = ScratchFolder("pack-output") + "stdout.txt";
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE out = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    std::string commandLine = "\"" + program + "\" " + arguments;
-    PROCESS_INFORMATION process = {};
-    BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                  &process);
-    CloseHandle(out);
-    if (!started)
-        return 0xDEADu;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 0xDEADu;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    if (output)
-        *output = ReadWholeFile(outputPath);
-    return code;
+    return RunBuiltProgram("quorvalent-pack.exe", arguments, output);
 }
 
 // A path as one argument; a trailing backslash would escape the closing quote.
@@ -143,13 +116,13 @@ TEST(PackTool, RoundTripsAFolderIntoIdenticalFilesAndTimes)
     int index = 0;
     for (const Case& c : cases) {
         std::string target = ScratchFolder("out") + "extracted" + std::to_string(index++);
-        ASSERT_EQ(RunPack(c.options + " --program Quorvalent.new.exe " + c.sourceArgument + " " + c.package), 0u)
+        ASSERT_EQ(RunPack(c.options + " --program Quorvalent.new.exe " + c.sourceArgument + " " + c.package), 0)
             << c.label;
         std::string listing;
-        EXPECT_EQ(RunPack("--list " + c.package, &listing), 0u) << c.label;
+        EXPECT_EQ(RunPack("--list " + c.package, &listing), 0) << c.label;
         EXPECT_NE(listing.find("file   flags 0x01  Quorvalent.new.exe"), std::string::npos) << listing;
         EXPECT_NE(listing.find("docs\\deep\\deeper\\data.bin"), std::string::npos) << listing;
-        ASSERT_EQ(RunPack("--extract " + c.package + " " + Quoted(target)), 0u) << c.label;
+        ASSERT_EQ(RunPack("--extract " + c.package + " " + Quoted(target)), 0) << c.label;
         EXPECT_EQ(Describe(target + "\\"), expected) << c.label;
     }
     std::string stored = ReadWholeFile(ScratchFolder("out") + "stored.pkg");
@@ -168,7 +141,7 @@ TEST(PackTool, DeleteEntriesReplacedFoldersTrailingBytesAndFlags)
     const std::string package = ScratchFolder("options") + "options.pkg";
     ASSERT_EQ(RunPack("--number 7 --trailing 5 --replace plugins --delete old.txt --program Quorvalent.new.exe " +
                       Quoted(source) + " " + Quoted(package)),
-              0u);
+              0);
     std::string bytes = ReadWholeFile(package);
     ASSERT_GE(bytes.size(), 16u);
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x01\x00\x00\x07", 4)) << "version, flags, package number 7";
@@ -179,16 +152,16 @@ TEST(PackTool, DeleteEntriesReplacedFoldersTrailingBytesAndFlags)
     WriteWholeFile(target + "plugins\\stale.dll", "stale");
     WriteWholeFile(target + "old.txt", "old");
     WriteWholeFile(target + "other.txt", "kept");
-    EXPECT_NE(RunPack("--extract --number 1 " + Quoted(package) + " " + Quoted(target)), 0u) << "wrong number";
-    ASSERT_EQ(RunPack("--extract --number 7 " + Quoted(package) + " " + Quoted(target)), 0u);
+    EXPECT_NE(RunPack("--extract --number 1 " + Quoted(package) + " " + Quoted(target)), 0) << "wrong number";
+    ASSERT_EQ(RunPack("--extract --number 7 " + Quoted(package) + " " + Quoted(target)), 0);
     EXPECT_FALSE(Exists(target + "old.txt"));
     EXPECT_FALSE(Exists(target + "plugins\\stale.dll"));
     EXPECT_EQ(ReadWholeFile(target + "plugins\\new.dll"), "new");
     EXPECT_EQ(ReadWholeFile(target + "other.txt"), "kept");
 
     const std::string scrambled = ScratchFolder("options") + "scrambled.pkg";
-    ASSERT_EQ(RunPack("--flags 1 " + Quoted(source) + " " + Quoted(scrambled)), 0u);
-    EXPECT_NE(RunPack("--extract " + Quoted(scrambled) + " " + Quoted(ScratchFolder("options\\never"))), 0u);
+    ASSERT_EQ(RunPack("--flags 1 " + Quoted(source) + " " + Quoted(scrambled)), 0);
+    EXPECT_NE(RunPack("--extract " + Quoted(scrambled) + " " + Quoted(ScratchFolder("options\\never"))), 0);
 }
 
 TEST(PackTool, FailsWithNonZeroExitOnBadInput)
@@ -196,7 +169,7 @@ TEST(PackTool, FailsWithNonZeroExitOnBadInput)
     const std::string folder = ScratchFolder("failures");
     CreateDirectoryA((folder + "src").c_str(), nullptr);
     WriteWholeFile(folder + "src\\a.txt", "a");
-    ASSERT_EQ(RunPack(Quoted(folder + "src") + " " + Quoted(folder + "good.pkg")), 0u);
+    ASSERT_EQ(RunPack(Quoted(folder + "src") + " " + Quoted(folder + "good.pkg")), 0);
     std::string good = ReadWholeFile(folder + "good.pkg");
     WriteWholeFile(folder + "cut.pkg", good.substr(0, good.size() - 1));
     WriteWholeFile(folder + "tiny.pkg", good.substr(0, 10));
@@ -214,6 +187,6 @@ TEST(PackTool, FailsWithNonZeroExitOnBadInput)
         {"package shorter than its header", "--list " + Quoted(folder + "tiny.pkg")},
     };
     for (const Case& c : cases)
-        EXPECT_NE(RunPack(c.arguments), 0u) << c.label;
-    EXPECT_EQ(RunPack("--extract " + Quoted(folder + "good.pkg") + " " + Quoted(folder + "out2")), 0u);
+        EXPECT_NE(RunPack(c.arguments), 0) << c.label;
+    EXPECT_EQ(RunPack("--extract " + Quoted(folder + "good.pkg") + " " + Quoted(folder + "out2")), 0);
 }
