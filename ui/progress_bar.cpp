@@ -134,7 +134,9 @@ CProgressBar::~CProgressBar()
 
 void CProgressBar::SetPos(uint32_t newDone, uint32_t newTotal)
 {
-    if (newDone == done && newTotal == total)
+    // The same pair again changes nothing, unless the bar is busy: a measure
+    // reported after a busy phase must show, even when it equals the last.
+    if (newDone == done && newTotal == total && !animating)
         return;
     done = newDone;
     total = newTotal;

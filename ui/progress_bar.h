@@ -47,7 +47,7 @@ public:
     static const CRuntimeClass classCProgressBar;
 
     // Shows done of total and leaves the busy mode; the same pair again does
-    // nothing (no repaint).
+    // nothing (no repaint) unless the bar is busy.
     void SetPos(uint32_t newDone, uint32_t newTotal);
     // Switches the busy mode; switching it on starts the sweep at slot 0.
     void SetMarquee(bool on);

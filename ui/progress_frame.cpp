@@ -104,7 +104,8 @@ bool CProgressFrame::OnOwnerThread() const
 void CProgressFrame::Show()
 {
     if (!OnOwnerThread()) {
-        PostMessageA(m_hWnd, WM_PROGRESS_SHOW, 0, 0);
+        if (m_hWnd)
+            PostMessageA(m_hWnd, WM_PROGRESS_SHOW, 0, 0);
         return;
     }
     ShowWindow(m_hWnd, SW_RESTORE);
@@ -134,8 +135,12 @@ void CProgressFrame::GetStatusText(char* buffer)
 void CProgressFrame::SetStatusText(const char* text, int32_t)
 {
     if (!OnOwnerThread()) {
+        // Without a window there is no one to tell (and a post to no window
+        // would go to this thread's own queue); a window that is gone takes
+        // no message. Either way the copy would be lost, so it goes at once.
+        if (!m_hWnd)
+            return;
         char* copy = CopyStatusText(text);
-        // A window that is gone takes no message: the copy would be lost.
         if (!PostMessageA(m_hWnd, WM_PROGRESS_STATUS, 0, reinterpret_cast<LPARAM>(copy)))
             FreeStatusText(copy);
         return;
@@ -147,7 +152,8 @@ void CProgressFrame::SetStatusText(const char* text, int32_t)
 void CProgressFrame::SetProgress(uint32_t done, uint32_t total, int32_t)
 {
     if (!OnOwnerThread()) {
-        PostMessageA(m_hWnd, WM_PROGRESS_MEASURE, static_cast<WPARAM>(done), static_cast<LPARAM>(total));
+        if (m_hWnd)
+            PostMessageA(m_hWnd, WM_PROGRESS_MEASURE, static_cast<WPARAM>(done), static_cast<LPARAM>(total));
         return;
     }
     if (done == 0 && total == 0)

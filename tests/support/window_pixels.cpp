@@ -58,6 +58,23 @@ double WindowPixels::Mix(int x, int y, COLORREF from, COLORREF to) const
     return static_cast<double>(channels[best][2] - channels[best][0]) / span;
 }
 
+namespace {
+
+BOOL CALLBACK TellThemeChanged(HWND window, LPARAM)
+{
+    SendMessageA(window, WM_THEMECHANGED, 0, 0);
+    return TRUE;
+}
+
+BOOL CALLBACK TellTopLevelAndChildren(HWND window, LPARAM)
+{
+    TellThemeChanged(window, 0);
+    EnumChildWindows(window, TellThemeChanged, 0);
+    return TRUE;
+}
+
+}  // namespace
+
 bool SwitchVisualStyle(bool on)
 {
     HMODULE library = LoadLibraryA("uxtheme.dll");
@@ -66,5 +83,10 @@ bool SwitchVisualStyle(bool on)
     typedef HRESULT(WINAPI * EnableThemingFn)(BOOL);
     EnableThemingFn enable =
         reinterpret_cast<EnableThemingFn>(reinterpret_cast<void*>(GetProcAddress(library, "EnableTheming")));
-    return enable && SUCCEEDED(enable(on ? TRUE : FALSE));
+    if (!enable || FAILED(enable(on ? TRUE : FALSE)))
+        return false;
+    // The system tells every window, children too; the test's library
+    // changes the setting only, so the windows of this thread are told here.
+    EnumThreadWindows(GetCurrentThreadId(), TellTopLevelAndChildren, 0);
+    return true;
 }

@@ -106,22 +106,27 @@ TEST(ProgressFrame, ReportsFromTheWorkerAreAppliedInOrderOnTheWindowThread)
     EXPECT_TRUE(IsWindowVisible(frame.m_hWnd));
 }
 
-TEST(ProgressFrame, RepaintsTheBarOnlyWhenTheMeasureChanges)
+TEST(ProgressFrame, TheBarIsRedrawnOnlyWhenTheMeasureChanges)
 {
     CProgressFrame frame;
     ASSERT_TRUE(frame.HasWindow());
     frame.Show();
-    frame.SetProgress(5, 10, 0);
+    CProgressBar& bar = frame.bar;
+    bar.SetPos(5, 10);
     struct Case {
         uint32_t done, total;
-        bool repaints;
+        bool busy;
+        bool redrawn;
     };
-    const Case cases[] = {{5, 10, false}, {6, 10, true}, {6, 10, false}, {0, 0, true}, {0, 0, false}, {6, 10, true}};
+    const Case cases[] = {{5, 10, false, false}, {6, 10, false, true}, {6, 10, false, false},
+                          {0, 0, true, true},    {0, 0, true, false},   {6, 10, false, true}};
     for (const Case& c : cases) {
-        MessageLog log({WM_PAINT});
-        frame.SetProgress(c.done, c.total, 1);
-        bool painted = !log.MessagesOf(frame.bar.m_hWnd).empty();
-        EXPECT_EQ(painted, c.repaints) << c.done << " of " << c.total;
+        ValidateRect(bar.m_hWnd, nullptr);
+        if (c.busy)
+            bar.SetMarquee(true);
+        else
+            bar.SetPos(c.done, c.total);
+        EXPECT_EQ(GetUpdateRect(bar.m_hWnd, nullptr, FALSE) != FALSE, c.redrawn) << c.done << " of " << c.total;
     }
 }
 
