@@ -1,5 +1,6 @@
 #include "tests/support/gtest.h"
 
+#include "tests/support/host_command.h"
 #include "ui/progress_frame.h"
 
 #include <cstdio>
@@ -8,24 +9,6 @@
 #include <string>
 
 namespace {
-
-std::string Environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-int RunHost(const std::string& command, std::string* output)
-{
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return -1;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe))
-        *output += line;
-    int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 // Pumps the window's messages for `ms` milliseconds, so that it paints.
 void PumpFor(DWORD ms)
@@ -63,7 +46,7 @@ bool Photograph(const char* stage)
 {
     std::string path = Environment("QV_SHOT_DIR") + "/progress-" + stage + ".png";
     std::string output;
-    int code = RunHost("env -u LD_PRELOAD import -window root '" + path + "'", &output);
+    int code = RunHost("env -u LD_PRELOAD import -window root " + Quoted(path), &output);
     std::printf("%s: %s %s\n", stage, code == 0 ? "photographed" : "failed", output.c_str());
     return code == 0;
 }
@@ -116,12 +99,11 @@ TEST(ProgressChild, DISABLED_PhotographsEachStage)
 
 TEST(ProgressOnDisplay, EachStageOfAnUpdateAppearsInARealWindow)
 {
-    std::string ignored;
-    if (RunHost("command -v Xvfb && command -v import", &ignored) != 0)
+    if (!HostHas("Xvfb") || !HostHas("import"))
         GTEST_SKIP() << "needs xvfb and imagemagick";
     std::string output;
-    int code = RunHost("'" + Environment("QV_SOURCE_DIR") + "/tests/support/xvfb-progress' '" +
-                           Environment("QV_BUILD_DIR") + "/artifacts'",
+    int code = RunHost(Quoted(Environment("QV_SOURCE_DIR") + "/tests/support/xvfb-progress") + " " +
+                           Quoted(Environment("QV_BUILD_DIR") + "/artifacts"),
                        &output);
     EXPECT_EQ(code, 0) << output;
 }
