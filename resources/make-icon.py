@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Draws the application icon (a blue disc with a white ring and a gold dot)
-and writes it as a Windows icon file with 16, 32 and 48 pixel images of
-32 bits with alpha. Run it to remake resources/quorvalent.ico."""
+and writes it as a Windows icon file with 16, 32, 48 and 128 pixel images of
+32 bits with alpha, and the 128 pixel picture as a PNG file from which the
+build makes the icon list. Run it to remake resources/quorvalent.ico and
+resources/quorvalent-128.png."""
 import math
+import os
 import struct
 import sys
+import zlib
 
 
 def pixel(size, x, y):
@@ -36,8 +40,24 @@ def image(size):
     return header + xor + and_mask
 
 
+def png(size):
+    """The picture as an 8-bit RGBA PNG with straight (not premultiplied) alpha."""
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+    raw = b""
+    for y in range(size):
+        raw += b"\0"  # no filter
+        for x in range(size):
+            b, g, r, a = pixel(size, x, y)
+            raw += bytes((r, g, b, a))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
+            + chunk(b"IEND", b""))
+
+
 def main(path):
-    sizes = [16, 32, 48]
+    sizes = [16, 32, 48, 128]
     images = [image(s) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)
@@ -46,6 +66,8 @@ def main(path):
         offset += len(data)
     with open(path, "wb") as f:
         f.write(out + b"".join(images))
+    with open(os.path.join(os.path.dirname(path) or ".", "quorvalent-128.png"), "wb") as f:
+        f.write(png(128))
 
 
 if __name__ == "__main__":

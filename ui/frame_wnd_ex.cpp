@@ -1,8 +1,88 @@
 #include "ui/frame_wnd_ex.h"
 
+#include "ui/dialog_ex.h"
+#include "ui/sizing_hit_test.h"
+#include "ui/theme_library.h"
+
+namespace {
+
+const DWORD kFrameStyle = WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
+const UINT kQuietRedraw = SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+
+bool CanTakeTab(HWND window)
+{
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    return (style & WS_VISIBLE) && !(style & WS_DISABLED) && (style & WS_TABSTOP);
+}
+
+// The window's own icon of `kind`, unless it is the class's, which other
+// windows of the class still show.
+void DestroyOwnIcon(HWND window, WPARAM kind, int classIndex)
+{
+    HICON icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, kind, 0));
+    if (icon && icon != reinterpret_cast<HICON>(GetClassLongPtrA(window, classIndex)))
+        DestroyIcon(icon);
+}
+
+}  // namespace
+
+HWND NextTabSibling(HWND from, bool backward)
+{
+    if (!from)
+        return nullptr;
+    UINT step = backward ? GW_HWNDPREV : GW_HWNDNEXT;
+    UINT wrap = backward ? GW_HWNDLAST : GW_HWNDFIRST;
+    HWND candidate = from;
+    for (;;) {
+        HWND next = GetWindow(candidate, step);
+        candidate = next ? next : GetWindow(from, wrap);
+        if (!candidate || candidate == from)
+            return nullptr;
+        if (CanTakeTab(candidate))
+            return candidate;
+    }
+}
+
+FrameCommands::FrameCommands(CWnd* owner, FrameCommands* nextHandler) : frame(owner), next(nextHandler) {}
+
+BOOL FrameCommands::OnCmdMsg(UINT id, int code, void* extra)
+{
+    if (id == ID_APP_EXIT_COMMAND) {
+        if (code == CN_UPDATE_COMMAND_UI) {
+            if (extra)
+                static_cast<CCmdUI*>(extra)->Enable(TRUE);
+            return TRUE;
+        }
+        if (code == CN_COMMAND) {
+            if (frame && frame->m_hWnd)
+                PostMessageA(frame->m_hWnd, WM_CLOSE, 0, 0);
+            return TRUE;
+        }
+    }
+    return next ? next->OnCmdMsg(id, code, extra) : FALSE;
+}
+
 const CRuntimeClass CFrameWndEx::classCFrameWndEx = {"CFrameWndEx", &CFrameWnd::classCFrameWnd};
 
-CFrameWndEx::CFrameWndEx() : resizeMode(3), autoDelete(1), destroying_(false) {}
+const AFX_MSGMAP_ENTRY CFrameWndEx::messageEntries[] = {
+    {WM_SETFOCUS, 0, 0, AFX_HANDLER(&CFrameWndEx::OnSetFocus)},
+    {WM_NCDESTROY, 0, 0, AFX_HANDLER(&CFrameWndEx::OnNcDestroyMessage)},
+    {WM_ACTIVATE, 0, 0, AFX_HANDLER(&CFrameWndEx::OnActivate)},
+    {WM_WINDOWPOSCHANGING, 0, 0, AFX_HANDLER(&CFrameWndEx::OnWindowPosChanging)},
+    {WM_MOUSEACTIVATE, 0, 0, AFX_HANDLER(&CFrameWndEx::OnMouseActivate)},
+    {WM_TASKBAR_BUTTON_MENU, 0, 0, AFX_HANDLER(&CFrameWndEx::OnTaskbarMenu)},
+    {WM_THEMECHANGED, 0, 0, AFX_HANDLER(&CFrameWndEx::OnThemeChanged)},
+    {WM_NCHITTEST, 0, 0, AFX_HANDLER(&CFrameWndEx::OnNcHitTest)},
+    {0, 0, 0, nullptr},
+};
+const AFX_MSGMAP CFrameWndEx::messageMap = {&CWnd::messageMap, CFrameWndEx::messageEntries};
+
+const AFX_MSGMAP* CFrameWndEx::GetMessageMap() const { return &messageMap; }
+
+CFrameWndEx::CFrameWndEx(FrameCommands* nextHandler)
+    : commands(this, nextHandler), layer(), resizeMode(3), autoDelete(1), destroying_(false)
+{
+}
 
 CFrameWndEx::~CFrameWndEx()
 {
@@ -16,8 +96,144 @@ CFrameWndEx::~CFrameWndEx()
 
 const CRuntimeClass* CFrameWndEx::GetRuntimeClass() const { return &classCFrameWndEx; }
 
+BOOL CFrameWndEx::CreateFrame(UINT iconId, const RECT& rect, const char* title, bool withSystemMenu)
+{
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    HICON icon = iconId ? LoadIconA(module, MAKEINTRESOURCEA(iconId)) : nullptr;
+    const char* className =
+        AfxRegisterWndClass(CS_DBLCLKS, LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)),
+                            reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon);
+    if (!className)
+        return FALSE;
+    DWORD style = kFrameStyle | (withSystemMenu ? WS_SYSMENU : 0);
+    // The window's edges depend on the look; ask PreCreateWindow what they
+    // will be so that the client area comes out as asked.
+    CREATESTRUCTA probe = {};
+    probe.lpszClass = className;
+    probe.style = style;
+    if (!PreCreateWindow(probe))
+        return FALSE;
+    RECT window = rect;
+    AdjustWindowRectEx(&window, probe.style, FALSE, probe.dwExStyle);
+    if (!Create(className, title, style, window, nullptr, nullptr, 0))
+        return FALSE;
+    layer.SetLevel(this, WindowLayer::kModalLevel);
+    resizeMode = 0;
+    return TRUE;
+}
+
+BOOL CFrameWndEx::PreCreateWindow(CREATESTRUCTA& cs)
+{
+    if (!CFrameWnd::PreCreateWindow(cs))
+        return FALSE;
+    if (ThemesActive()) {
+        cs.dwExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
+        cs.dwExStyle |= WS_EX_STATICEDGE;
+    }
+    return TRUE;
+}
+
+BOOL CFrameWndEx::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message == WM_CHAR && msg->wParam == '\t' && !(GetKeyState(VK_CONTROL) & 0x8000)) {
+        HWND target = NextTabSibling(msg->hwnd, (GetKeyState(VK_SHIFT) & 0x8000) != 0);
+        if (target) {
+            SetFocus(target);
+            if (SendMessageA(target, WM_TAB_FOCUSED, 0, 0) == 0)
+                SendMessageA(target, EM_SETSEL, 0, -1);
+        }
+        return TRUE;
+    }
+    if (msg->message == WM_MOUSEWHEEL) {
+        POINT at = {static_cast<short>(LOWORD(msg->lParam)), static_cast<short>(HIWORD(msg->lParam))};
+        HWND under = WindowFromPoint(at);
+        if (under) {
+            SendMessageA(under, msg->message, msg->wParam, msg->lParam);
+            return TRUE;
+        }
+    }
+    return CFrameWnd::PreTranslateMessage(msg);
+}
+
+BOOL CFrameWndEx::OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo)
+{
+    if ((code == CN_COMMAND || code == CN_UPDATE_COMMAND_UI) && commands.OnCmdMsg(id, code, extra))
+        return TRUE;
+    return CFrameWnd::OnCmdMsg(id, code, extra, handlerInfo);
+}
+
 void CFrameWndEx::PostNcDestroy()
 {
     if (autoDelete && !destroying_)
         delete this;
 }
+
+void CFrameWndEx::OnNcDestroy()
+{
+    DestroyOwnIcon(m_hWnd, ICON_SMALL, GCLP_HICONSM);
+    DestroyOwnIcon(m_hWnd, ICON_BIG, GCLP_HICON);
+    Default();
+}
+
+LRESULT CFrameWndEx::OnSetFocus(WPARAM, LPARAM) { return 0; }
+
+LRESULT CFrameWndEx::OnNcDestroyMessage(WPARAM, LPARAM)
+{
+    OnNcDestroy();
+    return 0;
+}
+
+LRESULT CFrameWndEx::OnActivate(WPARAM wParam, LPARAM)
+{
+    if (LOWORD(wParam) != WA_INACTIVE && WindowLayer::HasModalMember()) {
+        WindowLayer::ActivateTopModal();
+        SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, kQuietRedraw);
+        return 0;
+    }
+    return Default();
+}
+
+LRESULT CFrameWndEx::OnWindowPosChanging(WPARAM, LPARAM lParam)
+{
+    WINDOWPOS* position = reinterpret_cast<WINDOWPOS*>(lParam);
+    if (position && layer.GetLevel() == WindowLayer::kModalLevel) {
+        if (!(position->flags & SWP_NOZORDER)) {
+            WindowLayer::RaiseModal();
+            position->flags |= SWP_NOZORDER;
+        }
+        return 0;
+    }
+    return Default();
+}
+
+LRESULT CFrameWndEx::OnMouseActivate(WPARAM wParam, LPARAM)
+{
+    if (reinterpret_cast<HWND>(wParam) == m_hWnd && !layer.MayActivate()) {
+        WindowLayer::RejectClick();
+        return MA_NOACTIVATEANDEAT;
+    }
+    return Default();
+}
+
+LRESULT CFrameWndEx::OnTaskbarMenu(WPARAM, LPARAM)
+{
+    if (layer.MayActivate())
+        return Default();
+    return 0;
+}
+
+LRESULT CFrameWndEx::OnThemeChanged(WPARAM, LPARAM)
+{
+    LONG exStyle = GetWindowLongA(m_hWnd, GWL_EXSTYLE);
+    bool clientEdge = (exStyle & WS_EX_CLIENTEDGE) != 0;
+    if (ThemesActive() && clientEdge) {
+        SetWindowLongA(m_hWnd, GWL_EXSTYLE, exStyle & ~(WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE));
+        SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, kQuietRedraw);
+    } else if (!ThemesActive() && !clientEdge) {
+        SetWindowLongA(m_hWnd, GWL_EXSTYLE, WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE);
+        SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, kQuietRedraw);
+    }
+    return 0;
+}
+
+LRESULT CFrameWndEx::OnNcHitTest(WPARAM, LPARAM) { return FilterSizingHitTest(resizeMode, Default()); }

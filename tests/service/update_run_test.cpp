@@ -91,6 +91,19 @@ TEST(UpdateRun, FreshInstallFromTheServiceLaunchesTheProgram)
     ExpectInstalledAndLaunched();
 }
 
+TEST(UpdateRun, FreshInstallReportsToTheProgressWindow)
+{
+    // This test's prefix has the null graphics driver: the window is made
+    // and fed for real, and nothing falls back to the console.
+    UpdateSite site(kFilesAddress, EmbeddedPackage(), 1);
+    ASSERT_TRUE(site.Ready());
+    std::string output;
+    EXPECT_EQ(RunSetup(&output), 0) << output;
+    EXPECT_EQ(output.find("Downloading latest Quorvalent update..."), std::string::npos) << output;
+    EXPECT_EQ(output.find("Downloading new update..."), std::string::npos) << output;
+    ExpectInstalledAndLaunched();
+}
+
 TEST(UpdateRun, ThroughAnHttpProxyWithPassword)
 {
     UpdateSite site(kFilesAddress, EmbeddedPackage(), 1);

@@ -1,41 +1,11 @@
 #include "tests/support/gtest.h"
 
+#include "tests/support/host_command.h"
 #include "ui/alert.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-namespace {
-
-std::string Environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-// Runs a shell command of the host and returns its exit code and output.
-int RunHost(const std::string& command, std::string* output)
-{
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return -1;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe))
-        *output += line;
-    int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool HostHas(const char* program)
-{
-    std::string ignored;
-    return RunHost(std::string("command -v ") + program, &ignored) == 0;
-}
-
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
-}  // namespace
 
 // Started by the two tests below in a prefix of its own; never by itself.
 TEST(AlertChild, DISABLED_ShowsTheAlertItIsGiven)
