@@ -1,5 +1,7 @@
 #include "tests/support/gtest.h"
 
+#include "tests/support/linux_peer.h"
+#include "tests/support/process.h"
 #include "ui/alert.h"
 #include "ui/install_dialog.h"
 #include "ui/installed_dialog.h"
@@ -34,23 +36,55 @@ TEST(InstallerDialogChild, DISABLED_RunsEveryDialog)
     std::printf("alert returned\n");
 }
 
+namespace {
+
+bool HasDisplayTools()
+{
+    return std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v import >/dev/null") ==
+           0;
+}
+
+// Runs one of the display scripts with an argument; its exit code and output.
+int RunDisplayScript(const char* script, const std::string& argument, std::string* output)
+{
+    return RunCommand("'" + Environment("QV_SOURCE_DIR") + "/tests/support/" + script + "' '" + argument + "'",
+                      output);
+}
+
+}  // namespace
+
 TEST(InstallerDialogsOnDisplay, EachAppearsAndAnswersTheKeysAPersonPresses)
 {
-    if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
+    if (!HasDisplayTools())
         GTEST_SKIP() << "needs xvfb, xdotool and imagemagick";
-    std::string command = "'" + Environment("QV_SOURCE_DIR") + "/tests/support/xvfb-dialogs' '" +
-                          Environment("QV_BUILD_DIR") + "/artifacts' 2>&1";
     std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe))
-        output += line;
-    int status = pclose(pipe);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    EXPECT_EQ(RunDisplayScript("xvfb-dialogs", Environment("QV_BUILD_DIR") + "/artifacts", &output), 0) << output;
     // Escape, No, then Install; Escape; Proxies..., Escape, then Connect.
     EXPECT_NE(output.find("install: 1"), std::string::npos) << output;
     EXPECT_NE(output.find("installed: 2"), std::string::npos) << output;
     EXPECT_NE(output.find("no response: 1"), std::string::npos) << output;
     EXPECT_NE(output.find("alert returned"), std::string::npos) << output;
+}
+
+TEST(InstallOnDisplay, InstallPressedDownloadsInstallsAndStartsTheProgram)
+{
+    if (!HasDisplayTools())
+        GTEST_SKIP() << "needs xvfb, xdotool and imagemagick";
+    LinuxPeer web("nginx", "127.0.0.10", 80);
+    LinuxPeer service("service", "127.0.0.40", 16000,
+                      {BuildPath("quorvalent-service"), "--package-url", "http://files.quorvalent.test/q.pkg",
+                       "--package-number", "1"});
+    ASSERT_TRUE(web.Ready() && service.Ready());
+    std::string package;
+    ASSERT_EQ(RunCommand("cp '" + BuildPath("resources/embedded.pkg") + "' '" + web.Folder() + "/www/q.pkg'", &package),
+              0);
+    std::string output;
+    EXPECT_EQ(RunDisplayScript("xvfb-install", Environment("QV_BUILD_DIR") + "/artifacts/install-road.png", &output), 0)
+        << output;
+    std::printf("%s", output.c_str());
+    EXPECT_NE(output.find("Downloading latest Quorvalent update..."), std::string::npos) << output;
+    // The sanitizer's preload keeps the plain Windows stand-in from starting.
+    if (Environment("QV_PRELOAD").empty()) {
+        EXPECT_EQ(output.find("starts: none"), std::string::npos) << output;
+    }
 }
