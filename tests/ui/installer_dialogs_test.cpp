@@ -1,5 +1,6 @@
 #include "tests/support/gtest.h"
 
+#include "app/installer_app.h"
 #include "tests/support/window_script.h"
 #include "ui/cancel_dialog.h"
 #include "ui/install_dialog.h"
@@ -171,4 +172,37 @@ TEST(NoResponseDialog, ProxiesKeepsItOpenAndConnectOrExitEndIt)
         CNoResponseDialog dialog;
         EXPECT_EQ(RunScripted(dialog, c.steps), c.result) << c.name;
     }
+}
+
+TEST(RunInstallDialog, StoresTheChoicesOnlyWhenInstallIsChosen)
+{
+    struct Case {
+        const char* name;
+        uint8_t silent;
+        std::vector<DialogStep> steps;
+        bool goesOn;
+        uint8_t desktop, quickLaunch, startup;
+    };
+    DialogStep uncheckAll = {kInstall, [](HWND d) {
+        for (int id : {1168, 1169, 1170})
+            ClickButton(d, id);
+    }};
+    const Case cases[] = {
+        {"all unchecked, Install stores three zero flags", 0, {uncheckAll, Click(kInstall, IDOK)}, true, 0, 0, 0},
+        {"unchecked, then cancelled: the flags stay", 0,
+         {uncheckAll, Click(kInstall, IDCANCEL), Click(kCancel, IDOK)}, false, 1, 1, 1},
+        {"silent shows nothing", 1, {}, true, 1, 1, 1},
+    };
+    for (const Case& c : cases) {
+        theApp.m_bSilent = c.silent;
+        theApp.m_bDesktopIcon = theApp.m_bQuickLaunchIcon = theApp.m_bStartWithWindows = 1;
+        DialogScript script(c.steps);
+        EXPECT_EQ(theApp.RunInstallDialog(), c.goesOn) << c.name;
+        EXPECT_TRUE(script.Finished()) << c.name;
+        DialogScript::TakeQuit();
+        EXPECT_EQ(theApp.m_bDesktopIcon, c.desktop) << c.name;
+        EXPECT_EQ(theApp.m_bQuickLaunchIcon, c.quickLaunch) << c.name;
+        EXPECT_EQ(theApp.m_bStartWithWindows, c.startup) << c.name;
+    }
+    theApp.m_bSilent = 0;
 }

@@ -4,6 +4,7 @@
 #include "net/proxies_record.h"
 #include "net/proxy_settings.h"
 #include "package/folders.h"
+#include "tests/app/installation_probe.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/window_script.h"
 #include "ui/proxy_settings_dialog.h"
@@ -25,18 +26,7 @@ std::string ProxiesPath()
 }
 
 // The record's bytes; empty when there is no file.
-std::string RecordBytes()
-{
-    std::string bytes;
-    FILE* file = AfxOpenFile(ProxiesPath().c_str(), "rb");
-    char buffer[512];
-    size_t got;
-    while (file && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, got);
-    if (file)
-        std::fclose(file);
-    return bytes;
-}
+std::string RecordBytes() { return probe::ReadAndClose(AfxOpenFile(ProxiesPath().c_str(), "rb")); }
 
 // Back to the defaults, with no file left behind.
 void ResetSettings()
