@@ -2,8 +2,11 @@
 
 #include "app/launch.h"
 #include "app/registry_keys.h"
+#include "ui/installed_dialog.h"
 
 #include <shlwapi.h>
+
+#include <cstdio>
 
 bool InstallerApp::ReadUninstallValue(const char* name, char* buffer)
 {
@@ -49,6 +52,25 @@ bool InstallerApp::CheckExistingInstallation()
     }
     ActOnInstalledChoice(RunInstalledDialog(), path);
     return true;
+}
+
+int InstallerApp::RunInstalledDialog()
+{
+    CInstalledDialog dialog;
+    int32_t result = dialog.DoModal();
+    if (result == IDOK)
+        return kInstalledLaunch;
+    if (result == CInstalledDialog::kRemoveResult)
+        return kInstalledRemove;
+    if (result == -1) {
+        // No one can be asked: the question still reaches stderr, and the
+        // answer is the one that starts nothing.
+        std::fprintf(stderr,
+                     "Quorvalent is already installed: Launch, Remove or Cancel? "
+                     "(no dialog could be shown: Cancel)\n");
+        std::fflush(stderr);
+    }
+    return kInstalledCancel;
 }
 
 void InstallerApp::ActOnInstalledChoice(int choice, const char* executablePath)

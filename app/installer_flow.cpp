@@ -3,6 +3,7 @@
 #include "app/text.h"
 #include "ui/alert.h"
 #include "ui/frame_wnd_ex.h"
+#include "ui/install_dialog.h"
 
 #include <cstdio>
 
@@ -42,9 +43,22 @@ bool InstallerApp::RunInstallDialog()
 {
     if (m_bSilent)
         return true;
-    // The Install dialog comes with the installer's dialogs; until then the
-    // installation goes on with the choices it would start with.
-    std::fprintf(stderr, "No Install dialog yet: installing with all shortcuts, as with /silent.\n");
+    CInstallDialog dialog;
+    // The flags are signed bytes to the dialog's check values.
+    dialog.desktopIcon = static_cast<int8_t>(m_bDesktopIcon);
+    dialog.quickLaunchIcon = static_cast<int8_t>(m_bQuickLaunchIcon);
+    dialog.startWithWindows = static_cast<int8_t>(m_bStartWithWindows);
+    int32_t result = dialog.DoModal();
+    if (result == -1) {
+        // No dialog could be shown, so no one chose to install: as a cancel.
+        std::fprintf(stderr, "Quorvalent - Install: no dialog could be shown; nothing is installed.\n");
+        std::fflush(stderr);
+    }
+    if (result != IDOK)
+        return false;
+    m_bDesktopIcon = static_cast<uint8_t>(dialog.desktopIcon);
+    m_bQuickLaunchIcon = static_cast<uint8_t>(dialog.quickLaunchIcon);
+    m_bStartWithWindows = static_cast<uint8_t>(dialog.startWithWindows);
     return true;
 }
 

@@ -4,8 +4,10 @@
 #include "service/status_page.h"
 #include "service/update_progress.h"
 #include "ui/alert.h"
+#include "ui/no_response_dialog.h"
 #include "ui/progress_sink.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -27,14 +29,27 @@ UINT UpdateWorkerProc(LPVOID parameter)
 
 bool AskRetryAfterNoResponse()
 {
-    // The No Response dialog comes with the installer's dialogs; until then
-    // the question goes to stderr and is answered as its Exit would be where
-    // no one can be asked.
+    // Consecutive attempts after which the dialog could not be shown.
+    static uint32_t unasked = 0;
+    CNoResponseDialog dialog;
+    int32_t result = dialog.DoModal();
+    if (result == IDCANCEL)
+        ExitProcess(0);
+    if (result != -1) {
+        unasked = 0;
+        return true;
+    }
+    // Without a dialog no one can say Exit: the question goes to stderr, and
+    // connecting again stops after a few tries instead of running for ever.
+    bool again = ++unasked <= kUnaskedRetryLimit;
     std::fprintf(stderr,
                  "No Response From Quorvalent Server: There was no response after contacting the "
-                 "Quorvalent server. Click the Connect button to try again. (no dialog yet: Exit)\n");
+                 "Quorvalent server. Click the Connect button to try again. (no dialog could be shown: %s)\n",
+                 again ? "Connect" : "Exit");
     std::fflush(stderr);
-    ExitProcess(0);
+    if (!again)
+        ExitProcess(0);
+    return true;
 }
 
 void InstallerApp::StartUpdateWorker()

@@ -6,7 +6,74 @@
 namespace {
 const UINT_PTR kStepTimer = 77;
 MessageLog* g_log = nullptr;
+DialogScript* g_script = nullptr;
 }  // namespace
+
+DialogScript::DialogScript(std::vector<DialogStep> steps, DWORD timeoutMs)
+    : steps_(std::move(steps)), next_(0), waitingSince_(GetTickCount()),
+      timeoutMs_(timeoutMs), gaveUp_(false), timer_(0)
+{
+    g_script = this;
+    timer_ = SetTimer(nullptr, 0, 20, Tick);
+}
+
+DialogScript::~DialogScript()
+{
+    KillTimer(nullptr, timer_);
+    g_script = nullptr;
+}
+
+void DialogScript::TakeQuit()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+void CALLBACK DialogScript::Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_script)
+        g_script->Step();
+}
+
+void DialogScript::Step()
+{
+    if (next_ >= steps_.size() || gaveUp_)
+        return;
+    const DialogStep& step = steps_[next_];
+    HWND dialog = FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), step.caption.c_str());
+    // The dialog that takes the user's input: the topmost modal one.
+    WindowLayer* top = WindowLayer::FindTopVisible(WindowLayer::kModalLevel);
+    bool ready = dialog && IsWindowVisible(dialog) && top && top->GetOwner() &&
+                 top->GetOwner()->m_hWnd == dialog;
+    if (!ready) {
+        if (GetTickCount() - waitingSince_ > timeoutMs_) {
+            gaveUp_ = true;
+            PostQuitMessage(0);
+        }
+        return;
+    }
+    ++next_;
+    waitingSince_ = GetTickCount();
+    if (step.act)
+        step.act(dialog);
+}
+
+void PostKeyToFocus(WPARAM key)
+{
+    HWND focus = GetFocus();
+    PostMessageA(focus, WM_KEYDOWN, key, 1);
+    PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+}
+
+void ClickButton(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+std::string WindowTextOf(HWND window)
+{
+    char text[4096] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
 
 const AFX_MSGMAP_ENTRY ScriptedDialog::messageEntries[] = {
     {WM_TIMER, 0, 0, AFX_HANDLER(&ScriptedDialog::OnTimer)},

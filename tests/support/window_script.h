@@ -45,6 +45,50 @@ private:
     ClickFeedback* previous_;
 };
 
+// One step of a DialogScript: once the dialog with `caption` is the topmost
+// visible modal window, `act` runs on it.
+struct DialogStep {
+    std::string caption;
+    std::function<void(HWND dialog)> act;
+};
+
+// Runs its steps from a thread timer, so they run inside whatever modal loop
+// the thread is turning, nested ones included. When a step waits more than
+// `timeoutMs`, the script gives up: it posts WM_QUIT, which unwinds every
+// modal loop (the caller removes it with TakeQuit). One at a time.
+class DialogScript {
+public:
+    explicit DialogScript(std::vector<DialogStep> steps, DWORD timeoutMs = 15000);
+    ~DialogScript();
+    DialogScript(const DialogScript&) = delete;
+    DialogScript& operator=(const DialogScript&) = delete;
+
+    // Steps that have run; all of them when the script went to its end.
+    size_t Done() const { return next_; }
+    bool Finished() const { return next_ == steps_.size(); }
+    bool GaveUp() const { return gaveUp_; }
+    // Removes the WM_QUIT that giving up left behind.
+    static void TakeQuit();
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    void Step();
+
+    std::vector<DialogStep> steps_;
+    size_t next_;
+    DWORD waitingSince_;
+    DWORD timeoutMs_;
+    bool gaveUp_;
+    UINT_PTR timer_;
+};
+
+// Sends a key press to the control with the focus, as the keyboard would.
+void PostKeyToFocus(WPARAM key);
+// Clicks the dialog's button `id` (BM_CLICK).
+void ClickButton(HWND dialog, int id);
+// The window's text, up to 4095 characters.
+std::string WindowTextOf(HWND window);
+
 // One message as a window received it.
 struct LoggedMessage {
     HWND window;

@@ -1,0 +1,38 @@
+#include "ui/installed_dialog.h"
+
+#include "ui/dialog_font.h"
+
+namespace {
+const int kTitleControl = 1008;
+const int kIconControl = 1114;
+const UINT kRemoveButton = 3;
+}  // namespace
+
+const AFX_MSGMAP_ENTRY CInstalledDialog::messageEntries[] = {
+    {WM_COMMAND, BN_CLICKED, kRemoveButton, AFX_HANDLER(&CInstalledDialog::OnRemove)},
+    {0, 0, 0, nullptr},
+};
+const AFX_MSGMAP CInstalledDialog::messageMap = {&CDialogEx::messageMap, CInstalledDialog::messageEntries};
+
+const AFX_MSGMAP* CInstalledDialog::GetMessageMap() const { return &messageMap; }
+
+CInstalledDialog::CInstalledDialog() : CDialogEx(kTemplateId), icon(), titleLabel() {}
+
+void CInstalledDialog::DoDataExchange(CDataExchange* dx)
+{
+    DDX_Control(dx, kIconControl, icon);
+    DDX_Control(dx, kTitleControl, titleLabel);
+}
+
+BOOL CInstalledDialog::OnInitDialog()
+{
+    CDialogEx::OnInitDialog();
+    titleLabel.SetFont(DialogBoldFont(), TRUE);
+    return TRUE;
+}
+
+LRESULT CInstalledDialog::OnRemove(WPARAM, LPARAM)
+{
+    EndDialog(kRemoveResult);
+    return 0;
+}

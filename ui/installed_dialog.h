@@ -1,0 +1,34 @@
+// CInstalledDialog: "Quorvalent - Already Installed", which offers to launch
+// or to remove the installation that was found.
+#pragma once
+
+#include "afx/controls.h"
+#include "ui/dialog_ex.h"
+
+// Results: IDOK (1) for Launch, kRemoveResult (3) for Remove, IDCANCEL (2)
+// for Cancel, Escape or the close box; -1 when it could not be shown.
+// User-interface thread.
+class CInstalledDialog : public CDialogEx {
+public:
+    static const UINT kTemplateId = 165;
+    static const int kRemoveResult = 3;
+
+    CInstalledDialog();
+
+    // The large icon's place; a plain window until the large icon control
+    // subclasses it (left blank meanwhile).
+    CWnd icon;
+    CStatic titleLabel;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    // Binds the controls and draws the title line bold.
+    BOOL OnInitDialog() override;
+    const AFX_MSGMAP* GetMessageMap() const override;
+    static const AFX_MSGMAP messageMap;
+
+    LRESULT OnRemove(WPARAM wParam, LPARAM lParam);
+
+private:
+    static const AFX_MSGMAP_ENTRY messageEntries[];
+};
