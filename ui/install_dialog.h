@@ -5,6 +5,7 @@
 
 #include "afx/controls.h"
 #include "ui/dialog_ex.h"
+#include "ui/large_icon.h"
 
 #include <cstdint>
 
@@ -18,9 +19,9 @@ public:
     CInstallDialog();
 
     CStatic titleLabel;
-    // The large icon's place; a plain window until the large icon control
-    // subclasses it (left blank meanwhile).
-    CWnd icon;
+    // The 128-pixel application picture (blank when the picture cannot be
+    // loaded).
+    CLargeIcon icon;
     // Check box states (0 clear, 1 checked), loaded into and saved from the
     // boxes by the data exchange.
     int32_t quickLaunchIcon;

@@ -4,7 +4,6 @@
 
 namespace {
 const int kTitleControl = 1008;
-const int kIconControl = 1114;
 const UINT kRemoveButton = 3;
 }  // namespace
 
@@ -14,13 +13,19 @@ const AFX_MSGMAP_ENTRY CInstalledDialog::messageEntries[] = {
 };
 const AFX_MSGMAP CInstalledDialog::messageMap = {&CDialogEx::messageMap, CInstalledDialog::messageEntries};
 
-const AFX_MSGMAP* CInstalledDialog::GetMessageMap() const { return &messageMap; }
+const AFX_MSGMAP* CInstalledDialog::GetMessageMap() const
+{
+    return &messageMap;
+}
 
-CInstalledDialog::CInstalledDialog() : CDialogEx(kTemplateId), icon(), titleLabel() {}
+CInstalledDialog::CInstalledDialog()
+    : CDialogEx(kTemplateId), icon(kAppIconListId, kAppIconIndex, kAppIconSize), titleLabel()
+{
+}
 
 void CInstalledDialog::DoDataExchange(CDataExchange* dx)
 {
-    DDX_Control(dx, kIconControl, icon);
+    DDX_Control(dx, kLargeIconControlId, icon);
     DDX_Control(dx, kTitleControl, titleLabel);
 }
 

@@ -4,6 +4,7 @@
 
 #include "afx/controls.h"
 #include "ui/dialog_ex.h"
+#include "ui/large_icon.h"
 
 // Results: IDOK (1) for Launch, kRemoveResult (3) for Remove, IDCANCEL (2)
 // for Cancel, Escape or the close box; -1 when it could not be shown.
@@ -15,9 +16,9 @@ public:
 
     CInstalledDialog();
 
-    // The large icon's place; a plain window until the large icon control
-    // subclasses it (left blank meanwhile).
-    CWnd icon;
+    // The 128-pixel application picture (blank when the picture cannot be
+    // loaded).
+    CLargeIcon icon;
     CStatic titleLabel;
 
 protected:
