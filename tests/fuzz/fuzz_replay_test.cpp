@@ -60,7 +60,7 @@ std::string Mutate(std::string input, std::mt19937& random)
     return input;
 }
 
-void Run(const FuzzTarget& target, const std::string& input)
+void RunInput(const FuzzTarget& target, const std::string& input)
 {
     target.run(reinterpret_cast<const uint8_t*>(input.data()), input.size());
 }
@@ -79,14 +79,14 @@ TEST(FuzzReplay, EveryTargetTakesRegressionsSeedsAndMutations)
         SCOPED_TRACE(target->name);
         std::string folder = RegressionFolder(target->name);
         for (const std::string& name : testing_package::ListNames(folder))
-            Run(*target, testing_package::ReadWholeFile(folder + name));
+            RunInput(*target, testing_package::ReadWholeFile(folder + name));
         std::vector<std::string> seeds;
         target->seeds(seeds);
         ASSERT_FALSE(seeds.empty());
         std::mt19937 random(seed);
         for (const std::string& input : seeds)
-            Run(*target, input);
+            RunInput(*target, input);
         for (int i = 0; i < kMutations; ++i)
-            Run(*target, Mutate(seeds[random() % seeds.size()], random));
+            RunInput(*target, Mutate(seeds[random() % seeds.size()], random));
     }
 }
