@@ -5,6 +5,7 @@
 #include "package/download_state.h"
 #include "package/folders.h"
 #include "package/package_job.h"
+#include "tests/campaign/http_answer.h"
 #include "tests/package/package_helpers.h"
 #include "tests/support/http_test_support.h"
 #include "tests/support/linux_peer.h"
@@ -37,14 +38,10 @@ std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.b
 std::string Answer(const std::string& package, size_t offset, bool chunked, std::mt19937& random,
                    std::vector<size_t>& chunkEnds)
 {
-    std::string rest = package.substr(offset);
-    std::string head = offset ? "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(offset) +
-                                    "-" + std::to_string(package.size() - 1) + "/" +
-                                    std::to_string(package.size()) + "\r\n"
-                              : "HTTP/1.1 200 OK\r\n";
     if (!chunked)
-        return head + "Content-Length: " + std::to_string(rest.size()) + "\r\n\r\n" + rest;
-    std::string answer = head + "Transfer-Encoding: chunked\r\n\r\n";
+        return SizedAnswer(package, offset);
+    std::string rest = package.substr(offset);
+    std::string answer = AnswerHead(package, offset) + "Transfer-Encoding: chunked\r\n\r\n";
     for (size_t at = 0; at < rest.size();) {
         size_t length = std::min<size_t>(rest.size() - at, 1 + random() % 9000);
         char size[16];

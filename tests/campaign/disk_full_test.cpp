@@ -6,6 +6,7 @@
 #include "package/folders.h"
 #include "package/package_job.h"
 #include "tests/app/installation_probe.h"
+#include "tests/campaign/http_answer.h"
 #include "tests/package/package_helpers.h"
 #include "tests/support/http_test_support.h"
 #include "tests/support/proxy_choice.h"
@@ -81,21 +82,13 @@ TEST(DiskFull, StateFileCutByAFullDiskStillResumes)
     const std::string data = PatternBytes(120000, 5);
     std::vector<uint8_t> bytes = StoredPackage(ArchiveBuilder().File("data.bin", data).File("Quorvalent.new.exe", "new", 1).End(), 3);
     const std::string package(bytes.begin(), bytes.end());
-    auto answer = [&](size_t from) {
-        std::string rest = package.substr(from);
-        return std::string(from ? "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(from) +
-                                      "-" + std::to_string(package.size() - 1) + "/" +
-                                      std::to_string(package.size()) + "\r\n"
-                                : "HTTP/1.1 200 OK\r\n") +
-               "Content-Length: " + std::to_string(rest.size()) + "\r\n\r\n" + rest;
-    };
     char statePath[kFolderPathSize];
     ASSERT_TRUE(GetDownloadStatePath(statePath));
     std::string prefs = statePath;
     prefs.resize(prefs.rfind('\\'));
     ASSERT_TRUE(MountSmallDisk(prefs, "size=16k"));
     {
-        ScriptedPeer server("127.0.0.10", 80, {{ReceiveHeaders(), Send(answer(0).substr(0, 100000))}});
+        ScriptedPeer server("127.0.0.10", 80, {{ReceiveHeaders(), Send(SizedAnswer(package, 0).substr(0, 100000))}});
         PackageJob job(nullptr);
         StderrCapture alerts;
         EXPECT_THROW(job.DownloadPackage("http://files.quorvalent.test/q.pkg", 3), ErrorCode);
@@ -109,7 +102,7 @@ TEST(DiskFull, StateFileCutByAFullDiskStillResumes)
 
     // The prefs folder beneath the mount is back; the kept bytes go there.
     ASSERT_TRUE(WriteWholeFile(statePath, kept));
-    ScriptedPeer server("127.0.0.10", 80, {{ReceiveHeaders(), Send(answer(kept.size()))}});
+    ScriptedPeer server("127.0.0.10", 80, {{ReceiveHeaders(), Send(SizedAnswer(package, kept.size()))}});
     PackageJob job(nullptr);
     job.DownloadPackage("http://files.quorvalent.test/q.pkg", 3);
     EXPECT_TRUE(std::string(reinterpret_cast<char*>(job.body), package.size() - 16) == package.substr(16));

@@ -4,6 +4,7 @@
 // installation folder would reach it too.
 #include "tests/fuzz/archive_seeds.h"
 #include "tests/fuzz/fuzz_target.h"
+#include "tests/package/package_helpers.h"
 
 #include "app/error_code.h"
 #include "package/archive_extract.h"
@@ -46,49 +47,18 @@ const Scratch& ScratchFolders()
     return scratch;
 }
 
-void WriteSentinel(const Scratch& s)
-{
-    HANDLE file = CreateFileA(s.sentinel.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, kSentinelText, sizeof kSentinelText - 1, &written, nullptr);
-    CloseHandle(file);
-}
+void WriteSentinel(const Scratch& s) { testing_package::WriteWholeFile(s.sentinel, kSentinelText); }
 
-bool SentinelIntact(const Scratch& s)
-{
-    HANDLE file = CreateFileA(s.sentinel.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    char text[64];
-    DWORD got = 0;
-    ReadFile(file, text, sizeof text, &got, nullptr);
-    CloseHandle(file);
-    return got == sizeof kSentinelText - 1 && std::memcmp(text, kSentinelText, got) == 0;
-}
-
-std::vector<std::string> Names(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (std::strcmp(data.cFileName, ".") && std::strcmp(data.cFileName, ".."))
-            names.push_back(data.cFileName);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return names;
-}
+bool SentinelIntact(const Scratch& s) { return testing_package::ReadWholeFile(s.sentinel) == kSentinelText; }
 
 // Every entry of the folders beside the installation folder is expected.
 bool OnlyExpectedNames(const Scratch& s)
 {
-    std::vector<std::string> root = Names(s.root);
+    std::vector<std::string> root = testing_package::ListNames(s.root);
     for (const std::string& name : root)
         if (name != "base" && name != "outside")
             return false;
-    std::vector<std::string> outside = Names(s.outside);
+    std::vector<std::string> outside = testing_package::ListNames(s.outside);
     return outside.size() == 1 && outside[0] == "sentinel.txt";
 }
 

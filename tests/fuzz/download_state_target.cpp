@@ -4,6 +4,7 @@
 // the same file.
 #include "tests/fuzz/archive_seeds.h"
 #include "tests/fuzz/fuzz_target.h"
+#include "tests/package/package_helpers.h"
 
 #include "package/download_state.h"
 #include "package/folders.h"
@@ -25,31 +26,6 @@ uint32_t BigEndian32(const uint8_t* bytes)
     return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
 }
 
-bool WriteFileBytes(const char* path, const void* data, size_t size)
-{
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, data, DWORD(size), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == size;
-}
-
-std::string ReadFileBytes(const char* path)
-{
-    std::string content;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return content;
-    char chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        content.append(chunk, got);
-    CloseHandle(file);
-    return content;
-}
-
 }  // namespace
 
 void FuzzDownloadState(const uint8_t* data, size_t size)
@@ -61,7 +37,7 @@ void FuzzDownloadState(const uint8_t* data, size_t size)
     static char path[kFolderPathSize];
     if (!path[0] && !GetDownloadStatePath(path))
         FuzzFailed(kTarget, "no state file path");
-    FUZZ_EXPECT(kTarget, WriteFileBytes(path, data, size));
+    FUZZ_EXPECT(kTarget, testing_package::WriteWholeFile(path, std::string(reinterpret_cast<const char*>(data), size)));
 
     PackageJob job(nullptr);
     // The number the file carries is the one expected, so that the fuzzer
@@ -80,7 +56,7 @@ void FuzzDownloadState(const uint8_t* data, size_t size)
     FUZZ_EXPECT(kTarget, job.compressed == (job.archiveSize != job.compressedSize));
 
     WriteDownloadState(job, received);
-    std::string written = ReadFileBytes(path);
+    std::string written = testing_package::ReadWholeFile(path);
     FUZZ_EXPECT(kTarget, written.size() == size && std::memcmp(written.data(), data, size) == 0);
     DeleteDownloadState();
 }
