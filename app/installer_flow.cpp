@@ -1,5 +1,6 @@
 #include "app/installer_app.h"
 
+#include "app/installer_claim.h"
 #include "app/text.h"
 #include "ui/alert.h"
 #include "ui/frame_wnd_ex.h"
@@ -65,6 +66,8 @@ bool InstallerApp::RunInstallDialog()
 void InstallerApp::RunInstaller()
 {
     if (!CheckWindowsVersion())
+        return;
+    if (!ClaimInstaller())
         return;
     if (m_bOem)
         WriteBundleValue();

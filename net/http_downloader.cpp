@@ -30,6 +30,13 @@ bool IsLineEnd(const char* line)
     return std::strcmp(line, "\r\n") == 0 || std::strcmp(line, "\n") == 0;
 }
 
+HttpConnectionMaker g_connectionMaker = nullptr;
+
+Connection* MakeConnection()
+{
+    return g_connectionMaker ? g_connectionMaker() : new TcpConnection;
+}
+
 // snprintf that refuses, with -3, a text that would not fit its buffer
 // rather than cut it.
 template <typename... Arguments>
@@ -42,11 +49,13 @@ void FormatOrRefuse(char* out, uint32_t size, const char* format, Arguments... a
 
 }  // namespace
 
+void SetHttpConnectionMaker(HttpConnectionMaker maker) { g_connectionMaker = maker; }
+
 HttpDownloader::HttpDownloader()
     : responseOpen(false), sendProxyAuth(false), buffer(nullptr), bufferLength(0), host(),
       path(), resumeOffset(0), rangeAccepted(false), rangeStated(false), rangeFirst(0),
       rangeLength(0), chunked(false), endPosition(0),
-      chunkRemaining(0), position(0), connection(new TcpConnection)
+      chunkRemaining(0), position(0), connection(MakeConnection())
 {
 }
 
@@ -149,7 +158,7 @@ void HttpDownloader::ConnectToTarget()
     // A connection is good for one exchange: a repeated request (after a
     // redirect, a 407 or Finish) needs a new one.
     if (connection->closed)
-        connection.reset(new TcpConnection);
+        connection.reset(MakeConnection());
     const ProxySettings& settings = ProxySettings::Instance();
     if (settings.HttpEnabled())
         connection->ConnectVia(settings.HttpHost(), settings.HttpPort());

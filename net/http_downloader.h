@@ -12,6 +12,11 @@
 #include <cstdint>
 #include <memory>
 
+// Makes the connection of each request. Tests of the parsing install one that
+// answers from memory; null (the default) makes TcpConnections.
+typedef Connection* (*HttpConnectionMaker)();
+void SetHttpConnectionMaker(HttpConnectionMaker maker);
+
 class HttpDownloader {
 public:
     static const uint32_t kHostCapacity = 512;
@@ -103,5 +108,5 @@ private:
     uint32_t endPosition;
     uint32_t chunkRemaining;
     uint32_t position;
-    std::unique_ptr<TcpConnection> connection;
+    std::unique_ptr<Connection> connection;
 };
