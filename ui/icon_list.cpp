@@ -34,7 +34,7 @@ bool IconListPixelBytes(uint32_t size, uint32_t count, uint32_t* bytes)
 }
 
 CIconList::CIconList(UINT resourceId, uint8_t alpha)
-    : size(0), count(0), strip(nullptr), rawPixels(nullptr), dimAlpha(alpha), pixels_(nullptr)
+    : size(0), count(0), strip(), rawPixels(nullptr), dimAlpha(alpha)
 {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), kIconListType);
@@ -52,10 +52,7 @@ CIconList::~CIconList() { Clear(); }
 
 void CIconList::Clear()
 {
-    if (strip)
-        DeleteObject(strip);
-    strip = nullptr;
-    pixels_ = nullptr;
+    strip.Release();
     rawPixels = nullptr;
     size = 0;
     count = 0;
@@ -71,29 +68,20 @@ bool CIconList::Load(const uint8_t* data, size_t length)
     uint32_t pixelBytes = 0;
     if (!IconListPixelBytes(imageSize, imageCount, &pixelBytes))
         return false;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = static_cast<LONG>(imageSize * imageCount);
-    info.bmiHeader.biHeight = -static_cast<LONG>(imageSize);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    strip = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels_, nullptr, 0);
-    if (!strip) {
-        pixels_ = nullptr;
+    // Within the pixel limit both sides fit a signed 32-bit size.
+    if (!strip.Create(static_cast<int32_t>(imageSize * imageCount), static_cast<int32_t>(imageSize), 32))
         return false;
-    }
     size = imageSize;
     count = imageCount;
     const uint8_t* rest = data + kHeaderSize;
     size_t restLength = length - kHeaderSize;
     if (restLength == pixelBytes) {
-        std::memcpy(pixels_, rest, pixelBytes);
+        std::memcpy(strip.bits, rest, pixelBytes);
         rawPixels = rest;
     } else if (restLength <= UINT32_MAX) {
         // A stream that stops short leaves the rest of the strip clear: the
         // picture may be partial, but the dialog that shows it still works.
-        DecompressLzma(rest, static_cast<uint32_t>(restLength), static_cast<uint8_t*>(pixels_), pixelBytes);
+        DecompressLzma(rest, static_cast<uint32_t>(restLength), static_cast<uint8_t*>(strip.bits), pixelBytes);
     }
     return true;
 }
@@ -105,7 +93,7 @@ void CIconList::Draw(HDC dc, const RECT& rect, uint32_t index, bool dimmed) cons
     HDC source = CreateCompatibleDC(dc);
     if (!source)
         return;
-    HGDIOBJ previous = SelectObject(source, strip);
+    HGDIOBJ previous = SelectObject(source, strip.bitmap);
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, dimmed ? dimAlpha : static_cast<BYTE>(255), AC_SRC_ALPHA};
     AlphaBlend(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source,
                static_cast<int>(index * size), 0, static_cast<int>(size), static_cast<int>(size), blend);

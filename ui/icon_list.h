@@ -8,6 +8,7 @@
 #pragma once
 
 #include "afx/afxwin.h"
+#include "ui/dib_section.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -40,15 +41,14 @@ public:
     void Draw(HDC dc, const RECT& rect, uint32_t index, bool dimmed) const;
 
     // The strip's pixel memory, or null while the list is empty.
-    const uint8_t* Pixels() const { return static_cast<const uint8_t*>(pixels_); }
+    const uint8_t* Pixels() const { return static_cast<const uint8_t*>(strip.bits); }
 
     uint32_t size;
     uint32_t count;
-    HBITMAP strip;
+    DibSection strip;
     const uint8_t* rawPixels;
     uint8_t dimAlpha;
 
 private:
     void Clear();
-    void* pixels_;
 };

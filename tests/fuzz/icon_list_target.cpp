@@ -62,7 +62,7 @@ void FuzzIconList(const uint8_t* data, size_t size)
     uint32_t bytes = 0;
     FUZZ_EXPECT(kTarget, IconListPixelBytes(list.size, list.count, &bytes));
     FUZZ_EXPECT(kTarget, list.size == LittleEndian32(data) && list.count == LittleEndian32(data + 4));
-    FUZZ_EXPECT(kTarget, list.Pixels() != nullptr && list.strip != nullptr);
+    FUZZ_EXPECT(kTarget, list.Pixels() != nullptr && list.strip);
     if (size - 8 == bytes)
         FUZZ_EXPECT(kTarget, !std::memcmp(list.Pixels(), data + 8, bytes));
     DrawEveryImage(list);
