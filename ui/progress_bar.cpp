@@ -89,7 +89,7 @@ const CRuntimeClass* CProgressBar::GetRuntimeClass() const { return &classCProgr
 CProgressBar::CProgressBar()
     : done(0), total(0), theme(nullptr), chunkColour(GetSysColor(COLOR_ACTIVECAPTION)),
       chunkWidth(kPlainChunkWidth), chunkGap(kPlainChunkGap), chunkPitch(kPlainChunkWidth + kPlainChunkGap),
-      chunkHeight(0), animating(false), phase(0)
+      chunkHeight(0), animating(false), phase(0), shownWidth_(-1), shownChunks_(-1)
 {
 }
 
@@ -106,8 +106,12 @@ void CProgressBar::SetPos(uint32_t newDone, uint32_t newTotal)
     // reported after a busy phase must show, even when it equals the last.
     if (newDone == done && newTotal == total && !animating)
         return;
+    bool looksTheSame = !animating && shownWidth_ >= 0 &&
+                        FilledChunks(shownWidth_, newDone, newTotal, chunkGap, chunkPitch) == shownChunks_;
     done = newDone;
     total = newTotal;
+    if (looksTheSame)
+        return;
     SetMarquee(false);
     InvalidateRect(m_hWnd, nullptr, FALSE);
 }
@@ -155,6 +159,7 @@ void CProgressBar::ReadChunkMetrics()
 
 void CProgressBar::Rebuild()
 {
+    shownWidth_ = -1;
     CloseTheme();
     chunkImage.Release();
     if (ThemesActive() && Themes().OpenThemeData)
@@ -219,6 +224,7 @@ void CProgressBar::DrawChunk(HDC dc, const RECT& chunk)
 
 void CProgressBar::DrawSweep(HDC dc, const RECT& content)
 {
+    shownWidth_ = -1;
     int32_t slots = ChunkSlots(Width(content), chunkGap, chunkPitch);
     if (slots == 0)
         return;
@@ -238,6 +244,8 @@ void CProgressBar::DrawSweep(HDC dc, const RECT& content)
 void CProgressBar::DrawMeasure(HDC dc, const RECT& content)
 {
     int32_t count = FilledChunks(Width(content), done, total, chunkGap, chunkPitch);
+    shownWidth_ = Width(content);
+    shownChunks_ = count;
     for (int32_t i = 0; i < count; ++i) {
         int32_t left = content.left + i * chunkPitch;
         if (left >= content.right)

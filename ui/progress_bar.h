@@ -64,6 +64,13 @@ protected:
 private:
     static const AFX_MSGMAP_ENTRY messageEntries[];
 
+    // What the last measured paint showed: the content width and the chunk
+    // count, or -1 when no measure is on the screen. A new measure that gives
+    // the same count is stored without a repaint, so reports at full download
+    // speed cost a paint only when a chunk appears.
+    int32_t shownWidth_;
+    int32_t shownChunks_;
+
     // Makes the theme handle, the metrics, the back buffer and (while busy)
     // the chunk image anew for the current size and look.
     void Rebuild();

@@ -118,10 +118,12 @@ TEST(ProgressFrame, TheBarIsRedrawnOnlyWhenTheMeasureChanges)
         bool busy;
         bool redrawn;
     };
-    const Case cases[] = {{5, 10, false, false}, {6, 10, false, true}, {6, 10, false, false},
-                          {0, 0, true, true},    {0, 0, true, false},   {6, 10, false, true}};
+    // 50001 of 100000 is another pair that shows the same chunks as 5 of 10.
+    const Case cases[] = {{5, 10, false, false}, {50001, 100000, false, false}, {6, 10, false, true},
+                          {6, 10, false, false}, {0, 0, true, true},           {0, 0, true, false},
+                          {6, 10, false, true}};
     for (const Case& c : cases) {
-        ValidateRect(bar.m_hWnd, nullptr);
+        UpdateWindow(bar.m_hWnd);
         if (c.busy)
             bar.SetMarquee(true);
         else
