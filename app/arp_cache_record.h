@@ -31,6 +31,3 @@ void BuildArpCacheRecord(ArpCacheRecord record, uint32_t installedSize);
 // Replaces installedSize (high 32 bits 0) and keeps every other field.
 void SetArpInstalledSize(ArpCacheRecord record, uint32_t installedSize);
 
-// Little-endian field access, for the record's readers.
-uint32_t ReadLe32(const uint8_t* bytes);
-uint64_t ReadLe64(const uint8_t* bytes);

@@ -4,31 +4,20 @@
 #pragma once
 
 #include "afx/afxwin.h"
+#include "base/executable_path.h"
+#include "service/service_message.h"
+#include "service/update_exchange.h"
 
 #include <cstdint>
 
 class CProgressFrame;
 class TcpConnection;
-namespace service_message {
-struct Message;
-}
 
 // Posted by the update worker to the user-interface thread as its last act.
 const UINT WM_WORKER_DONE = 12345;
 
 // The registry paths that the existing-installation check reads, NUL included.
 const DWORD kUninstallValueSize = 260;
-
-// How the update worker ended (m_nOutcome).
-enum UpdateOutcome {
-    OutcomeNone = 0,               // before the worker starts; never left at its end
-    OutcomeNoSocket = 1,           // no connection object could be made
-    OutcomeServiceUnavailable = 2,
-    OutcomeManualUpdate = 3,
-    OutcomeUpdatesUnavailable = 4, // NoUpdate, or a PackageLocation without a URL
-    OutcomeFailed = 5,             // connection, protocol, download or install failure
-    OutcomeInstalled = 6,
-};
 
 // Results of the Already Installed dialog.
 const int kInstalledLaunch = 1;
@@ -120,20 +109,7 @@ public:
 protected:
     const AFX_THREAD_MSGMAP_ENTRY* GetThreadMessageMap() const override;
 
-private:
-    // Request, redirects and challenge up to the final answer. False when no
-    // connection object could be made (m_nOutcome says so); true with the
-    // package's URL and number; a refusal sets its outcome and throws -2.
-    bool ExchangeForPackage(char (&url)[256], uint32_t* packageNumber);
-    // The answer to UpdateRequest that is not a redirect, on to the final one.
-    void AnswerChallenge(service_message::Message& message, uint32_t nonce, char (&url)[256],
-                         uint32_t* packageNumber);
 };
 
 // The one application object of the process.
 extern InstallerApp theApp;
-
-// Records the installed program's full path in theApp.m_szExecutablePath.
-// A path of 260 characters or more does not fit: it is refused (false) and
-// the recorded path is emptied, so nothing registers a cut path. Any thread.
-bool SetExecutablePath(const char* path);

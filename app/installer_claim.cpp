@@ -1,6 +1,6 @@
 #include "app/installer_claim.h"
 
-#include "ui/alert.h"
+#include "base/alert.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 #include "app/installer_app.h"
 
 #include "app/installer_claim.h"
-#include "app/text.h"
-#include "ui/alert.h"
+#include "base/alert.h"
+#include "base/text.h"
 #include "ui/frame_wnd_ex.h"
 #include "ui/install_dialog.h"
 

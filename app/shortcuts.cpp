@@ -1,8 +1,8 @@
 #include "app/shortcuts.h"
 
-#include "app/error_code.h"
 #include "app/installer_app.h"
-#include "package/folders.h"
+#include "base/error_code.h"
+#include "base/folders.h"
 
 #include <objbase.h>
 #include <shlobj.h>

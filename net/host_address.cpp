@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 
 uint32_t ResolveHostAddress(const char* name)
 {

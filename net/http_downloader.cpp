@@ -4,11 +4,11 @@
 #include <cstring>
 #include <new>
 
-#include "app/error_code.h"
+#include "base/error_code.h"
+#include "base/text.h"
 #include "net/base64.h"
 #include "net/http_parse.h"
 #include "net/proxy_settings.h"
-#include "net/starts_with_no_case.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "net/starts_with_no_case.h"
+#include "base/text.h"
 
 namespace {
 

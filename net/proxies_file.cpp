@@ -2,11 +2,11 @@
 // preferences folder.
 #include "net/proxy_settings.h"
 
-#include "app/error_code.h"
-#include "net/owner_only_file.h"
+#include "base/error_code.h"
+#include "base/file_stream.h"
+#include "base/folders.h"
+#include "base/owner_only_file.h"
 #include "net/proxies_record.h"
-#include "package/file_stream.h"
-#include "package/folders.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "app/error_code.h"
+#include "base/data_stream.h"
+#include "base/error_code.h"
 #include "net/proxy_settings.h"
-#include "package/data_stream.h"
 
 const char kProxiesFileName[] = "Proxies";
 const uint8_t ProxiesRecord::kFirstMagic[4] = {'Q', 'V', 'q', 'v'};

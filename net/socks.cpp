@@ -2,11 +2,12 @@
 
 #include <cstring>
 
-#include "app/error_code.h"
-#include "app/text.h"
+#include "base/alert.h"
+#include "base/byte_order.h"
+#include "base/error_code.h"
+#include "base/text.h"
 #include "net/connection.h"
 #include "net/proxy_settings.h"
-#include "ui/alert.h"
 
 namespace {
 
@@ -16,18 +17,6 @@ const char kCheckSettingsText[] =
 const uint8_t kSocks4Granted = 90;
 const uint8_t kMethodUserPassword = 2;
 const uint8_t kMethodNoneAcceptable = 0xFF;
-
-void PutU16(uint8_t* out, uint16_t value)
-{
-    out[0] = static_cast<uint8_t>(value >> 8);
-    out[1] = static_cast<uint8_t>(value);
-}
-
-void PutU32(uint8_t* out, uint32_t value)
-{
-    PutU16(out, static_cast<uint16_t>(value >> 16));
-    PutU16(out + 2, static_cast<uint16_t>(value));
-}
 
 [[noreturn]] void Refuse(const char* alertTitle)
 {
@@ -99,8 +88,8 @@ uint32_t PutPascalString(uint8_t* out, const char* text)
 void NegotiateSocks4(Connection& connection, uint32_t address, uint16_t port)
 {
     uint8_t request[9] = {4, 1};
-    PutU16(request + 2, port);
-    PutU32(request + 4, address);
+    StoreBigEndian16(request + 2, port);
+    StoreBigEndian32(request + 4, address);
     request[8] = 0;
     connection.Write(request, sizeof request);
     uint8_t reply[8];
@@ -122,8 +111,8 @@ void NegotiateSocks5(Connection& connection, uint32_t address, uint16_t port, co
         AuthenticateSocks5(connection, user, password);
 
     uint8_t request[10] = {5, 1, 0, 1};
-    PutU32(request + 4, address);
-    PutU16(request + 8, port);
+    StoreBigEndian32(request + 4, address);
+    StoreBigEndian16(request + 8, port);
     connection.Write(request, sizeof request);
     uint8_t reply[4];
     connection.ReadExactly(reply, sizeof reply);

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "net/connection.h"
 
 // How long the transport waits where the system alone would wait without

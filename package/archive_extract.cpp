@@ -1,12 +1,12 @@
 #include "package/archive_extract.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
+#include "base/file_stream.h"
+#include "base/memory_stream.h"
 #include "package/delete_tree.h"
 #include "package/entry_name.h"
-#include "package/file_stream.h"
 #include "package/file_times.h"
 #include "package/folder_list.h"
-#include "package/memory_stream.h"
 #include "package/package_format.h"
 
 #include <cstring>

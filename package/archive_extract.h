@@ -2,7 +2,7 @@
 // the thread of the package job that calls it.
 #pragma once
 
-#include "package/folders.h"
+#include "base/folders.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 #include "package/download_state.h"
 
-#include "app/error_code.h"
-#include "package/file_stream.h"
-#include "package/folders.h"
+#include "base/error_code.h"
+#include "base/file_stream.h"
+#include "base/folders.h"
 #include "package/package_job.h"
 
 #include <new>

@@ -1,6 +1,6 @@
 #include "package/entry_name.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "package/file_times.h"
 
-#include "package/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "package/folder_list.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -3,12 +3,12 @@
 // same package stopped early. Update worker thread.
 #include "net/http_downloader.h"
 
-#include "app/error_code.h"
+#include "base/alert.h"
+#include "base/error_code.h"
+#include "base/progress_sink.h"
 #include "package/download_state.h"
 #include "package/package_format.h"
 #include "package/package_job.h"
-#include "ui/alert.h"
-#include "ui/progress_sink.h"
 
 #include <cstring>
 

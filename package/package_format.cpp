@@ -1,24 +1,12 @@
 #include "package/package_format.h"
 
-#include "app/error_code.h"
-#include "package/data_stream.h"
+#include "base/byte_order.h"
+#include "base/data_stream.h"
+#include "base/error_code.h"
 
 #include <cstring>
 
 namespace {
-
-uint32_t BigEndian32(const uint8_t* bytes)
-{
-    return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | bytes[3];
-}
-
-void PutBigEndian32(uint8_t* bytes, uint32_t value)
-{
-    bytes[0] = uint8_t(value >> 24);
-    bytes[1] = uint8_t(value >> 16);
-    bytes[2] = uint8_t(value >> 8);
-    bytes[3] = uint8_t(value);
-}
 
 bool HasTimes(uint8_t type)
 {
@@ -34,17 +22,17 @@ void ParsePackageHeader(const uint8_t* bytes, uint32_t expectedNumber, PackageHe
     uint16_t number = uint16_t((bytes[2] << 8) | bytes[3]);
     if (number != expectedNumber)
         throw kErrorMalformed;
-    uint32_t archiveSize = BigEndian32(bytes + 4);
+    uint32_t archiveSize = LoadBigEndian32(bytes + 4);
     if (archiveSize == 0)
         throw kErrorMalformed;
-    uint32_t compressedSize = BigEndian32(bytes + 8);
+    uint32_t compressedSize = LoadBigEndian32(bytes + 8);
     if (compressedSize == 0)
         throw kErrorMalformed;
     header->flags = bytes[1];
     header->packageNumber = number;
     header->archiveSize = archiveSize;
     header->compressedSize = compressedSize;
-    header->trailingSize = BigEndian32(bytes + 12);
+    header->trailingSize = LoadBigEndian32(bytes + 12);
 }
 
 void EncodePackageHeader(const PackageHeader& header, uint8_t* bytes)
@@ -53,9 +41,9 @@ void EncodePackageHeader(const PackageHeader& header, uint8_t* bytes)
     bytes[1] = header.flags;
     bytes[2] = uint8_t(header.packageNumber >> 8);
     bytes[3] = uint8_t(header.packageNumber);
-    PutBigEndian32(bytes + 4, header.archiveSize);
-    PutBigEndian32(bytes + 8, header.compressedSize);
-    PutBigEndian32(bytes + 12, header.trailingSize);
+    StoreBigEndian32(bytes + 4, header.archiveSize);
+    StoreBigEndian32(bytes + 8, header.compressedSize);
+    StoreBigEndian32(bytes + 12, header.trailingSize);
 }
 
 void ReadArchiveHeader(DataStream& stream, uint32_t* headerValueA, uint32_t* headerValueB)

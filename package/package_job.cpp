@@ -1,15 +1,15 @@
 #include "package/package_job.h"
 
-#include "app/error_code.h"
-#include "app/installer_app.h"
-#include "app/text.h"
+#include "base/alert.h"
+#include "base/error_code.h"
+#include "base/executable_path.h"
+#include "base/folders.h"
+#include "base/memory_stream.h"
+#include "base/progress_sink.h"
+#include "base/text.h"
 #include "package/archive_extract.h"
-#include "package/folders.h"
 #include "package/lzma_decode.h"
-#include "package/memory_stream.h"
 #include "package/package_format.h"
-#include "ui/alert.h"
-#include "ui/progress_sink.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -41,9 +41,6 @@ struct Message {
 // y = x XOR 0x6D4B1E73; y mod 27941 + y, wrapping at 2^32.
 uint32_t HandshakeTransform(uint32_t x);
 
-uint32_t ReadWord(const uint8_t* bytes);
-void WriteWord(uint8_t* bytes, uint32_t value);
-
 // Fills type and length from an 8-byte header; false when the length is
 // above kMaxBodySize (the body must then not be read).
 bool DecodeHeader(const uint8_t header[kHeaderSize], Message* message);

@@ -2,17 +2,15 @@
 // challenge and answer, final answer, then the package download and install.
 #include "service/update_exchange.h"
 
-#include "app/error_code.h"
-#include "app/installer_app.h"
-#include "app/web_hosts.h"
+#include "base/error_code.h"
+#include "base/progress_sink.h"
+#include "base/web_hosts.h"
 #include "net/host_address.h"
 #include "net/milli_clock.h"
 #include "net/tcp_connection.h"
 #include "package/package_job.h"
 #include "service/random.h"
 #include "service/service_message.h"
-#include "service/update_progress.h"
-#include "ui/progress_sink.h"
 
 #include <cstring>
 
@@ -90,37 +88,55 @@ uint32_t ServiceMessageTimeLimit() { return g_messageTimeLimitMs; }
 
 void SetServiceMessageTimeLimit(uint32_t ms) { g_messageTimeLimitMs = ms; }
 
-void InstallerApp::ReadServiceMessage(sm::Message* message)
+void ReadServiceMessage(TcpConnection& connection, sm::Message* message)
 {
     uint32_t start = MilliClock();
     uint8_t header[sm::kHeaderSize];
-    ReadExactlyWithin(*m_pConnection, header, sizeof header, start);
+    ReadExactlyWithin(connection, header, sizeof header, start);
     if (!sm::DecodeHeader(header, message))
         throw ErrorCode(kErrorMalformed);
-    ReadExactlyWithin(*m_pConnection, message->body, message->length, start);
+    ReadExactlyWithin(connection, message->body, message->length, start);
 }
 
-bool InstallerApp::ExchangeForPackage(char (&url)[256], uint32_t* packageNumber)
+UpdateExchange::UpdateExchange(ProgressSink* sink, TcpConnection** connectionSlot)
+    : sink(sink), connectionSlot(connectionSlot), connection(nullptr), outcome(OutcomeNone), installedSize(0)
+{
+}
+
+UpdateExchange::~UpdateExchange() { DropConnection(); }
+
+void UpdateExchange::DropConnection()
+{
+    if (connection)
+        connection->Close();
+    delete connection;
+    connection = nullptr;
+    if (connectionSlot)
+        *connectionSlot = nullptr;
+}
+
+bool UpdateExchange::ExchangeForPackage(char (&url)[256], uint32_t* packageNumber)
 {
     char host[64];
     std::strcpy(host, kUpdateServiceHost);
     sm::Message message;
     for (uint32_t redirects = 0;; ++redirects) {
         try {
-            m_pConnection = new TcpConnection();
+            connection = new TcpConnection();
         } catch (...) {
-            m_pConnection = nullptr;
-            m_nOutcome = OutcomeNoSocket;
+            outcome = OutcomeNoSocket;
             return false;
         }
-        m_pConnection->ConnectVia(host, sm::kServicePort);
-        UpdateProgressSink(*this)->SetStatusText("Connected...", 0);
+        if (connectionSlot)
+            *connectionSlot = connection;
+        connection->ConnectVia(host, sm::kServicePort);
+        sink->SetStatusText("Connected...", 0);
         uint32_t nonce = NextRandom();
         uint32_t request[] = {sm::kRequestWord0, sm::kRequestWord1, nonce};
-        SendWords(*m_pConnection, sm::kUpdateRequest, request, 3);
-        ReadServiceMessage(&message);
+        SendWords(*connection, sm::kUpdateRequest, request, 3);
+        ReadServiceMessage(*connection, &message);
         if (message.type == sm::kPreamble)
-            ReadServiceMessage(&message);
+            ReadServiceMessage(*connection, &message);
         if (message.type != sm::kRedirect) {
             AnswerChallenge(message, nonce, url, packageNumber);
             return true;
@@ -128,17 +144,15 @@ bool InstallerApp::ExchangeForPackage(char (&url)[256], uint32_t* packageNumber)
         if (RequiredWord(message, 0) != sm::HandshakeTransform(nonce) || redirects == kMaxRedirects)
             throw ErrorCode(kErrorMalformed);
         FormatIPv4(host, RequiredWord(message, 1));
-        m_pConnection->Close();
-        delete m_pConnection;
-        m_pConnection = nullptr;
+        DropConnection();
     }
 }
 
-void InstallerApp::AnswerChallenge(sm::Message& message, uint32_t nonce, char (&url)[256],
+void UpdateExchange::AnswerChallenge(sm::Message& message, uint32_t nonce, char (&url)[256],
                                    uint32_t* packageNumber)
 {
     if (message.type == sm::kServiceUnavailable) {
-        m_nOutcome = OutcomeServiceUnavailable;
+        outcome = OutcomeServiceUnavailable;
         throw ErrorCode(kErrorCancelled);
     }
     if (message.type != sm::kChallenge)
@@ -147,19 +161,19 @@ void InstallerApp::AnswerChallenge(sm::Message& message, uint32_t nonce, char (&
     if (RequiredWord(message, 2) != sm::HandshakeTransform(nonce))
         throw ErrorCode(kErrorMalformed);
     uint32_t response[] = {sm::HandshakeTransform(RequiredWord(message, 3))};
-    SendWords(*m_pConnection, sm::kChallengeResponse, response, 1);
-    ReadServiceMessage(&message);
-    m_pConnection->Close();
+    SendWords(*connection, sm::kChallengeResponse, response, 1);
+    ReadServiceMessage(*connection, &message);
+    connection->Close();
     switch (message.type) {
     case sm::kManualUpdate:
-        m_nOutcome = OutcomeManualUpdate;
+        outcome = OutcomeManualUpdate;
         throw ErrorCode(kErrorCancelled);
     case sm::kNoUpdate:
-        m_nOutcome = OutcomeUpdatesUnavailable;
+        outcome = OutcomeUpdatesUnavailable;
         throw ErrorCode(kErrorCancelled);
     case sm::kPackageLocation:
         if (!TakePackageUrl(message, url)) {
-            m_nOutcome = OutcomeUpdatesUnavailable;
+            outcome = OutcomeUpdatesUnavailable;
             throw ErrorCode(kErrorCancelled);
         }
         return;
@@ -168,25 +182,24 @@ void InstallerApp::AnswerChallenge(sm::Message& message, uint32_t nonce, char (&
     }
 }
 
-void InstallerApp::RunUpdateExchange()
+void UpdateExchange::Run()
 {
     PackageJob job(nullptr);
     try {
         char url[sm::kMaxUrlLength + 1] = "";
         uint32_t packageNumber = 0;
         if (ExchangeForPackage(url, &packageNumber)) {
-            job.SetProgressSink(UpdateProgressSink(*this));
+            job.SetProgressSink(sink);
             job.DownloadPackage(url, packageNumber);
             job.Install();
-            m_nOutcome = OutcomeInstalled;
-            m_nInstalledSize = job.archiveSize;
+            outcome = OutcomeInstalled;
+            installedSize = job.archiveSize;
         }
     } catch (...) {
-        if (m_pConnection)
-            m_pConnection->Close();
-        if (m_nOutcome == OutcomeNone)
-            m_nOutcome = OutcomeFailed;
+        if (connection)
+            connection->Close();
+        if (outcome == OutcomeNone)
+            outcome = OutcomeFailed;
     }
-    delete m_pConnection;
-    m_pConnection = nullptr;
+    DropConnection();
 }

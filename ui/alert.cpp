@@ -1,4 +1,4 @@
-#include "ui/alert.h"
+#include "base/alert.h"
 
 #include "ui/alert_dialog.h"
 

@@ -3,7 +3,7 @@
 // one plain line. Safe to call from one thread at a time.
 #pragma once
 
-#include "ui/progress_sink.h"
+#include "base/progress_sink.h"
 
 class ConsoleProgressSink : public ProgressSink {
 public:

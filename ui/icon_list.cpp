@@ -1,5 +1,7 @@
 #include "ui/icon_list.h"
 
+#include "base/byte_order.h"
+#include "base/resource.h"
 #include "package/lzma_decode.h"
 
 #include <cstring>
@@ -8,12 +10,6 @@ namespace {
 
 const char kIconListType[] = "ICONLIST";
 const size_t kHeaderSize = 8;
-
-uint32_t ReadLittleEndian32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
 
 }  // namespace
 
@@ -36,16 +32,10 @@ bool IconListPixelBytes(uint32_t size, uint32_t count, uint32_t* bytes)
 CIconList::CIconList(UINT resourceId, uint8_t alpha)
     : size(0), count(0), strip(), rawPixels(nullptr), dimAlpha(alpha)
 {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), kIconListType);
-    if (!found)
-        return;
-    DWORD length = SizeofResource(module, found);
-    HGLOBAL loaded = LoadResource(module, found);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data || length == 0)
-        return;
-    Load(static_cast<const uint8_t*>(data), length);
+    const uint8_t* data = nullptr;
+    uint32_t length = 0;
+    if (LoadProgramResource(kIconListType, static_cast<WORD>(resourceId), &data, &length))
+        Load(data, length);
 }
 
 CIconList::~CIconList() { Clear(); }
@@ -63,8 +53,8 @@ bool CIconList::Load(const uint8_t* data, size_t length)
     Clear();
     if (!data || length < kHeaderSize)
         return false;
-    uint32_t imageSize = ReadLittleEndian32(data);
-    uint32_t imageCount = ReadLittleEndian32(data + 4);
+    uint32_t imageSize = LoadLittleEndian32(data);
+    uint32_t imageCount = LoadLittleEndian32(data + 4);
     uint32_t pixelBytes = 0;
     if (!IconListPixelBytes(imageSize, imageCount, &pixelBytes))
         return false;

@@ -1,11 +1,11 @@
 #include "ui/link.h"
 
-#include "ui/alert.h"
+#include "base/alert.h"
+#include "base/text.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -34,19 +34,6 @@ bool ShellOpen(const char* link)
 }
 
 }  // namespace
-
-bool HasPrefixNoCase(const char* text, const char* prefix, size_t n)
-{
-    for (size_t i = 0; i < n; ++i) {
-        if (text[i] == '\0')
-            return false;
-        int left = std::toupper(static_cast<unsigned char>(text[i]));
-        int right = std::toupper(static_cast<unsigned char>(prefix[i]));
-        if (left != right)
-            return false;
-    }
-    return true;
-}
 
 const char* DefaultScheme(const char* text)
 {

@@ -18,6 +18,3 @@ void OpenMailTo(const char* address);
 
 // The scheme to put in front of the text, or null for none.
 const char* DefaultScheme(const char* text);
-// The first n characters of text equal prefix, ignoring letter case; a
-// shorter text does not match.
-bool HasPrefixNoCase(const char* text, const char* prefix, size_t n);

@@ -7,9 +7,9 @@
 #pragma once
 
 #include "afx/controls.h"
+#include "base/progress_sink.h"
 #include "ui/frame_wnd_ex.h"
 #include "ui/progress_bar.h"
-#include "ui/progress_sink.h"
 
 // The messages that carry reports from other threads.
 const UINT WM_PROGRESS_SHOW = WM_APP + 10;

@@ -5,7 +5,7 @@
 
 #include "tests/support/gtest.h"
 
-#include "afx/crt_file.h"
+#include "base/stdio_bridge.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -149,7 +149,7 @@ inline std::vector<StartRecord> WaitForStarts(const std::string& programFolder, 
     std::vector<StartRecord> starts;
     for (DWORD waited = 0;; waited += 50) {
         starts.clear();
-        std::string contents = ReadAndClose(AfxOpenFile((programFolder + "\\starts.txt").c_str(), "rb"));
+        std::string contents = ReadAndClose(OpenStdioFile((programFolder + "\\starts.txt").c_str(), "rb"));
         for (size_t at = 0, end; (end = contents.find("\r\n", at)) != std::string::npos; at = end + 2) {
             std::string line = contents.substr(at, end - at);
             size_t tab1 = line.find('\t');

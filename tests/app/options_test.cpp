@@ -1,7 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "app/installer_app.h"
-#include "app/text.h"
+#include "base/text.h"
 
 #include <vector>
 

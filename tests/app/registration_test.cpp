@@ -1,6 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "app/arp_cache_record.h"
+#include "base/byte_order.h"
 #include "app/registration.h"
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
@@ -108,9 +109,9 @@ TEST(WriteEstimatedSize, NewRecordIsLaidOutAsTheSystemReadsIt)
                                                    0x28, 0x02, 0, 0,                        // recordSize 552
                                                    1, 0, 0, 0,                              // hasName
                                                    0x98, 0xBA, 0xDC, 0xFE, 0, 0, 0, 0}));  // installedSize
-    EXPECT_GE(ReadLe64(r + 16), before);  // lastUsed, UTC
-    EXPECT_LE(ReadLe64(r + 16), after);
-    EXPECT_EQ(ReadLe32(r + 24), 3u);  // frequency
+    EXPECT_GE(LoadLittleEndian64(r + 16), before);  // lastUsed, UTC
+    EXPECT_LE(LoadLittleEndian64(r + 16), after);
+    EXPECT_EQ(LoadLittleEndian32(r + 24), 3u);  // frequency
     for (int i = 0; i < 262; ++i) {
         uint16_t unit = static_cast<uint16_t>(r[28 + 2 * i] | r[29 + 2 * i] << 8);
         EXPECT_EQ(unit, i < 10 ? static_cast<uint16_t>("Quorvalent"[i]) : 0u) << "programName unit " << i;

@@ -1,9 +1,9 @@
 #include "tests/support/gtest.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "package/delete_tree.h"
 #include "package/download_state.h"
-#include "package/folders.h"
+#include "base/folders.h"
 #include "package/package_job.h"
 #include "tests/campaign/http_answer.h"
 #include "tests/package/package_helpers.h"

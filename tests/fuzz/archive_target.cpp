@@ -6,11 +6,11 @@
 #include "tests/fuzz/fuzz_target.h"
 #include "tests/package/package_helpers.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "package/archive_extract.h"
 #include "package/delete_tree.h"
 #include "package/folder_list.h"
-#include "package/memory_stream.h"
+#include "base/memory_stream.h"
 #include "package/package_format.h"
 
 #include <cstdlib>

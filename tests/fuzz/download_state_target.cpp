@@ -7,7 +7,7 @@
 #include "tests/package/package_helpers.h"
 
 #include "package/download_state.h"
-#include "package/folders.h"
+#include "base/folders.h"
 #include "package/package_job.h"
 
 #include <cstring>

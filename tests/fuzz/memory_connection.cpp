@@ -1,6 +1,6 @@
 #include "tests/fuzz/memory_connection.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 
 #include <cstring>
 

@@ -3,8 +3,8 @@
 #include "tests/fuzz/archive_seeds.h"
 #include "tests/fuzz/fuzz_target.h"
 
-#include "app/error_code.h"
-#include "package/memory_stream.h"
+#include "base/error_code.h"
+#include "base/memory_stream.h"
 #include "package/package_format.h"
 #include "package/package_job.h"
 

@@ -2,10 +2,10 @@
 // hold texts that fit their fields and write back to the same record.
 #include "tests/fuzz/fuzz_target.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "net/proxies_record.h"
 #include "net/proxy_settings.h"
-#include "package/memory_stream.h"
+#include "base/memory_stream.h"
 
 #include <cstring>
 #include <vector>

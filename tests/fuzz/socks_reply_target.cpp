@@ -5,7 +5,7 @@
 #include "tests/fuzz/fuzz_target.h"
 #include "tests/fuzz/memory_connection.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "net/proxy_settings.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include "net/proxies_record.h"
 
 #include "net/proxy_settings.h"
-#include "app/error_code.h"
-#include "package/memory_stream.h"
+#include "base/error_code.h"
+#include "base/memory_stream.h"
 
 #include <string>
 #include <vector>

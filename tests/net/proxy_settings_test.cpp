@@ -3,8 +3,8 @@
 #include "net/proxy_settings.h"
 
 #include "net/proxies_record.h"
-#include "package/folders.h"
-#include "package/memory_stream.h"
+#include "base/folders.h"
+#include "base/memory_stream.h"
 #include "tests/app/installation_probe.h"
 #include "tests/package/package_helpers.h"
 

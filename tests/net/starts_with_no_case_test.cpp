@@ -1,6 +1,6 @@
 #include "tests/support/gtest.h"
 
-#include "net/starts_with_no_case.h"
+#include "base/text.h"
 
 TEST(StartsWithNoCase, ComparesLettersInAnyCase)
 {

@@ -1,9 +1,9 @@
 #include "tests/support/gtest.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "package/archive_extract.h"
 #include "package/folder_list.h"
-#include "package/memory_stream.h"
+#include "base/memory_stream.h"
 #include "tests/package/package_helpers.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 #include "tests/support/gtest.h"
 
-#include "app/error_code.h"
-#include "package/file_stream.h"
-#include "package/memory_stream.h"
+#include "base/error_code.h"
+#include "base/file_stream.h"
+#include "base/memory_stream.h"
 #include "tests/package/package_helpers.h"
 
 #include <cstring>

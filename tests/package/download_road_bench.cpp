@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "package/package_job.h"
 #include "tools/pack/bench_measures.h"
 

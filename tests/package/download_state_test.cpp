@@ -1,7 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "package/download_state.h"
-#include "package/folders.h"
+#include "base/folders.h"
 #include "package/package_job.h"
 #include "tests/package/package_helpers.h"
 

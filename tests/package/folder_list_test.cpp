@@ -1,6 +1,6 @@
 #include "tests/support/gtest.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "package/folder_list.h"
 
 #include <string>

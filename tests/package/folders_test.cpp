@@ -1,6 +1,6 @@
 #include "tests/support/gtest.h"
 
-#include "package/folders.h"
+#include "base/folders.h"
 #include "tests/package/package_helpers.h"
 
 #include <cstring>

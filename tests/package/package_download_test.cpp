@@ -1,8 +1,8 @@
 #include "tests/support/gtest.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "package/download_state.h"
-#include "package/folders.h"
+#include "base/folders.h"
 #include "package/package_job.h"
 #include "tests/package/package_helpers.h"
 #include "tests/support/http_test_support.h"

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "package/lzma_host.h"
-#include "package/memory_stream.h"
+#include "base/memory_stream.h"
 #include "package/package_format.h"
-#include "ui/progress_sink.h"
+#include "base/progress_sink.h"
 
 #include <cstdint>
 #include <cstdlib>

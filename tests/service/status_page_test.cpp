@@ -1,6 +1,6 @@
 #include "tests/support/gtest.h"
 
-#include "service/status_page.h"
+#include "app/status_page.h"
 
 #include <cstdlib>
 #include <ctime>

@@ -6,7 +6,7 @@
 #include "app/registry_keys.h"
 #include "net/proxy_settings.h"
 #include "package/download_state.h"
-#include "package/folders.h"
+#include "base/folders.h"
 #include "tests/app/installation_probe.h"
 #include "tests/package/package_helpers.h"
 #include "tests/support/http_test_support.h"

@@ -1,8 +1,8 @@
 #include "tests/support/gtest.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "tests/support/window_script.h"
-#include "ui/alert.h"
+#include "base/alert.h"
 #include "ui/dialog_font.h"
 
 #include <string>

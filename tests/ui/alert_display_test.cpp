@@ -1,7 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "tests/support/host_command.h"
-#include "ui/alert.h"
+#include "base/alert.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 
 #include "tests/support/linux_peer.h"
 #include "tests/support/process.h"
-#include "ui/alert.h"
+#include "base/alert.h"
 #include "ui/install_dialog.h"
 #include "ui/installed_dialog.h"
 #include "ui/no_response_dialog.h"

@@ -2,6 +2,7 @@
 
 #include "tests/support/link_recorder.h"
 #include "tests/support/sanitizer_env.h"
+#include "base/text.h"
 #include "ui/link.h"
 
 #include <windows.h>

@@ -95,7 +95,7 @@ TEST(NoResponseRun, ProxiesThenConnectTriesAgainThroughTheNewProxy)
     LinuxPeer socks("microsocks", "127.0.0.30", 1080, {"user", "secret"});
     ASSERT_TRUE(web.Ready() && service.Ready() && socks.Ready());
     std::string package = probe::ReadAndClose(
-        AfxOpenFile((probe::WindowsPath("QV_BUILD_DIR") + "\\resources\\embedded.pkg").c_str(), "rb"));
+        OpenStdioFile((probe::WindowsPath("QV_BUILD_DIR") + "\\resources\\embedded.pkg").c_str(), "rb"));
     ASSERT_TRUE(WriteUnixFile(web.Folder() + "/www/q.pkg", package));
     // A SOCKS 5 proxy on a port where none listens: the first attempt fails.
     UseNoProxy();
@@ -122,8 +122,8 @@ TEST(NoResponseRun, ProxiesThenConnectTriesAgainThroughTheNewProxy)
     stored.Load();
     EXPECT_TRUE(stored.SocksEnabled());
     EXPECT_EQ(stored.SocksPort(), 1080);
-    EXPECT_EQ(probe::ReadAndClose(AfxOpenFile((InstallFolder() + "\\Quorvalent.exe").c_str(), "rb")),
-              probe::ReadAndClose(AfxOpenFile(probe::StandinExe().c_str(), "rb")));
+    EXPECT_EQ(probe::ReadAndClose(OpenStdioFile((InstallFolder() + "\\Quorvalent.exe").c_str(), "rb")),
+              probe::ReadAndClose(OpenStdioFile(probe::StandinExe().c_str(), "rb")));
     // The sanitizer's preload keeps the plain Windows stand-in from starting.
     if (!std::getenv("QV_PRELOAD")) {
         EXPECT_EQ(probe::WaitForStarts(InstallFolder(), 1).size(), 1u);

@@ -1,13 +1,13 @@
 #include "tests/support/gtest.h"
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "package/download_state.h"
 #include "package/package_job.h"
 #include "tests/package/package_helpers.h"
 #include "tests/support/http_test_support.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
-#include "ui/progress_sink.h"
+#include "base/progress_sink.h"
 
 #include <windows.h>
 

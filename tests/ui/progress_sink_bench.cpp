@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/error_code.h"
+#include "base/error_code.h"
 #include "package/package_job.h"
 #include "tools/pack/bench_measures.h"
 #include "ui/console_sink.h"

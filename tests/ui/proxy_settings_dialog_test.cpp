@@ -1,9 +1,9 @@
 #include "tests/support/gtest.h"
 
-#include "afx/crt_file.h"
+#include "base/stdio_bridge.h"
 #include "net/proxies_record.h"
 #include "net/proxy_settings.h"
-#include "package/folders.h"
+#include "base/folders.h"
 #include "tests/app/installation_probe.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/window_script.h"
@@ -26,7 +26,7 @@ std::string ProxiesPath()
 }
 
 // The record's bytes; empty when there is no file.
-std::string RecordBytes() { return probe::ReadAndClose(AfxOpenFile(ProxiesPath().c_str(), "rb")); }
+std::string RecordBytes() { return probe::ReadAndClose(OpenStdioFile(ProxiesPath().c_str(), "rb")); }
 
 // Back to the defaults, with no file left behind.
 void ResetSettings()

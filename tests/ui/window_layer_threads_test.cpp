@@ -1,7 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "tests/support/window_script.h"
-#include "ui/alert.h"
+#include "base/alert.h"
 #include "ui/window_layer.h"
 
 namespace {

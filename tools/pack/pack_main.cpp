@@ -5,7 +5,7 @@
 //   quorvalent-pack.exe --extract [--time] [--number N] PACKAGE FOLDER
 //
 // Paths may be Unix paths (starting with "/") or Windows paths.
-#include "app/text.h"
+#include "base/text.h"
 #include "package/entry_name.h"
 #include "package/package_format.h"
 #include "tools/pack/package_reader.h"

@@ -1,9 +1,9 @@
 #include "tools/pack/package_reader.h"
 
-#include "app/error_code.h"
-#include "package/file_stream.h"
-#include "package/folders.h"
-#include "package/memory_stream.h"
+#include "base/error_code.h"
+#include "base/file_stream.h"
+#include "base/folders.h"
+#include "base/memory_stream.h"
 #include "package/package_format.h"
 #include "package/package_job.h"
 #include "tools/pack/bench_measures.h"

@@ -1,8 +1,8 @@
 #include "tools/pack/package_writer.h"
 
-#include "app/error_code.h"
-#include "package/file_stream.h"
-#include "package/memory_stream.h"
+#include "base/error_code.h"
+#include "base/file_stream.h"
+#include "base/memory_stream.h"
 #include "package/package_format.h"
 #include "tools/pack/lzma_encode.h"
 

@@ -1,8 +1,8 @@
 #include "tools/pack/source_scan.h"
 
+#include "base/scoped_handle.h"
 #include "package/entry_name.h"
 #include "package/package_format.h"
-#include "package/scoped_handle.h"
 
 #include <algorithm>
 

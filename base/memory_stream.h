@@ -4,7 +4,7 @@
 // place but never grown or freed.
 #pragma once
 
-#include "package/data_stream.h"
+#include "base/data_stream.h"
 
 class MemoryStream : public DataStream {
 public:

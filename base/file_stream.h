@@ -1,7 +1,7 @@
 // A DataStream over a file opened by Windows path through the C library.
 #pragma once
 
-#include "package/data_stream.h"
+#include "base/data_stream.h"
 
 #include <cstdio>
 

@@ -1,7 +1,8 @@
-#include "package/data_stream.h"
+#include "base/data_stream.h"
 
-#include "app/error_code.h"
-#include "package/digest_suffix.h"
+#include "base/byte_order.h"
+#include "base/digest_suffix.h"
+#include "base/error_code.h"
 
 #include <cstring>
 
@@ -98,13 +99,15 @@ void DataStream::WriteU8(uint32_t value)
 
 void DataStream::WriteU16(uint32_t value)
 {
-    uint8_t bytes[2] = {uint8_t(value >> 8), uint8_t(value)};
+    uint8_t bytes[2];
+    StoreBigEndian16(bytes, value);
     Write(bytes, sizeof bytes);
 }
 
 void DataStream::WriteU32(uint32_t value)
 {
-    uint8_t bytes[4] = {uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value)};
+    uint8_t bytes[4];
+    StoreBigEndian32(bytes, value);
     Write(bytes, sizeof bytes);
 }
 
@@ -119,14 +122,14 @@ uint16_t DataStream::ReadU16()
 {
     uint8_t bytes[2];
     Read(bytes, sizeof bytes);
-    return uint16_t((bytes[0] << 8) | bytes[1]);
+    return LoadBigEndian16(bytes);
 }
 
 uint32_t DataStream::ReadU32()
 {
     uint8_t bytes[4];
     Read(bytes, sizeof bytes);
-    return (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | bytes[3];
+    return LoadBigEndian32(bytes);
 }
 
 void DataStream::WritePString(const char* text)

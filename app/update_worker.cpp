@@ -1,11 +1,12 @@
-#include "service/update_worker.h"
+#include "app/update_worker.h"
 
 #include "app/installer_app.h"
-#include "service/status_page.h"
-#include "service/update_progress.h"
-#include "ui/alert.h"
+#include "app/status_page.h"
+#include "app/update_progress.h"
+#include "base/alert.h"
+#include "base/progress_sink.h"
+#include "service/update_exchange.h"
 #include "ui/no_response_dialog.h"
-#include "ui/progress_sink.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -50,6 +51,19 @@ bool AskRetryAfterNoResponse()
     if (!again)
         ExitProcess(0);
     return true;
+}
+
+void InstallerApp::RunUpdateExchange()
+{
+    UpdateExchange exchange(UpdateProgressSink(*this), &m_pConnection);
+    exchange.Run();
+    m_nOutcome = exchange.Outcome();
+    m_nInstalledSize = exchange.InstalledSize();
+}
+
+void InstallerApp::ReadServiceMessage(service_message::Message* message)
+{
+    ::ReadServiceMessage(*m_pConnection, message);
 }
 
 void InstallerApp::StartUpdateWorker()

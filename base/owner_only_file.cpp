@@ -1,6 +1,6 @@
-#include "net/owner_only_file.h"
+#include "base/owner_only_file.h"
 
-#include "afx/crt_file.h"
+#include "base/stdio_bridge.h"
 
 #include <windows.h>
 
@@ -51,7 +51,7 @@ bool AdmitOnlyUser(const char* path)
 // its owner too.
 bool NarrowHostPermissions(const char* path)
 {
-    std::string hostPath = AfxHostPath(path);
+    std::string hostPath = HostPathOf(path);
     return !hostPath.empty() && chmod(hostPath.c_str(), S_IRUSR | S_IWUSR) == 0;
 }
 

@@ -1,10 +1,10 @@
-#include "afx/crt_file.h"
+#include "base/stdio_bridge.h"
 
 #include "afx/afxwin.h"
 
 #include <sys/stat.h>
 
-std::string AfxHostPath(const char* windowsPath)
+std::string HostPathOf(const char* windowsPath)
 {
     if (!windowsPath || !*windowsPath)
         return std::string();
@@ -19,9 +19,9 @@ std::string AfxHostPath(const char* windowsPath)
     return result;
 }
 
-FILE* AfxOpenFile(const char* windowsPath, const char* mode)
+FILE* OpenStdioFile(const char* windowsPath, const char* mode)
 {
-    std::string hostPath = AfxHostPath(windowsPath);
+    std::string hostPath = HostPathOf(windowsPath);
     if (hostPath.empty() || !mode)
         return nullptr;
     FILE* file = std::fopen(hostPath.c_str(), mode);

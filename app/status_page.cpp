@@ -1,6 +1,6 @@
-#include "service/status_page.h"
+#include "app/status_page.h"
 
-#include "app/web_hosts.h"
+#include "base/web_hosts.h"
 #include "ui/link.h"
 
 #include <windows.h>

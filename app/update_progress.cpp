@@ -1,4 +1,4 @@
-#include "service/update_progress.h"
+#include "app/update_progress.h"
 
 #include "app/installer_app.h"
 #include "ui/console_sink.h"

@@ -1,7 +1,7 @@
-#include "package/memory_stream.h"
+#include "base/memory_stream.h"
 
-#include "app/error_code.h"
-#include "package/digest_suffix.h"
+#include "base/digest_suffix.h"
+#include "base/error_code.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -2,6 +2,8 @@
 // the in-place digest. Any thread.
 #pragma once
 
+#include "base/byte_order.h"
+
 #include <cstdint>
 #include <openssl/md5.h>
 
@@ -10,6 +12,7 @@ inline void FeedDigestSuffix(MD5_CTX* context, uint32_t suffix)
 {
     if (suffix == 0)
         return;
-    uint8_t tail[4] = {uint8_t(suffix >> 24), uint8_t(suffix >> 16), uint8_t(suffix >> 8), uint8_t(suffix)};
+    uint8_t tail[4];
+    StoreBigEndian32(tail, suffix);
     MD5_Update(context, tail, sizeof tail);
 }

@@ -1,7 +1,7 @@
-#include "package/file_stream.h"
+#include "base/file_stream.h"
 
-#include "afx/crt_file.h"
-#include "app/error_code.h"
+#include "base/error_code.h"
+#include "base/stdio_bridge.h"
 
 FileStream::FileStream() : file(nullptr) {}
 
@@ -17,7 +17,7 @@ FileStream::~FileStream()
 
 void FileStream::Open(const char* path, const char* mode)
 {
-    FILE* opened = AfxOpenFile(path, mode);
+    FILE* opened = OpenStdioFile(path, mode);
     if (!opened)
         throw kErrorMalformed;
     long length = 0;

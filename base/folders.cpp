@@ -1,4 +1,4 @@
-#include "package/folders.h"
+#include "base/folders.h"
 
 #include <cstring>
 #include <shlobj.h>
