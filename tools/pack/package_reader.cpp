@@ -6,7 +6,7 @@
 #include "base/memory_stream.h"
 #include "package/package_format.h"
 #include "package/package_job.h"
-#include "tools/pack/bench_measures.h"
+#include "bench/measures.h"
 
 #include <cstdio>
 #include <cstring>

@@ -2,8 +2,8 @@
 // that no entry may reach, with a sentinel file in it; it is also the current
 // folder, so a name resolved against the current folder rather than the
 // installation folder would reach it too.
-#include "tests/fuzz/archive_seeds.h"
-#include "tests/fuzz/fuzz_target.h"
+#include "fuzz/archive_seeds.h"
+#include "fuzz/fuzz_target.h"
 #include "tests/package/package_helpers.h"
 
 #include "base/error_code.h"

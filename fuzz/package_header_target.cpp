@@ -1,7 +1,7 @@
 // A whole package from memory: header checks, the body's bounds and the
 // LZMA decode into an archive of the stated size.
-#include "tests/fuzz/archive_seeds.h"
-#include "tests/fuzz/fuzz_target.h"
+#include "fuzz/archive_seeds.h"
+#include "fuzz/fuzz_target.h"
 
 #include "base/error_code.h"
 #include "base/memory_stream.h"

@@ -1,7 +1,7 @@
 // The whole road of a downloaded package with the installer's own code:
 // DownloadPackage from a URL, then Install into the installation folder.
 // Prints the seconds of each stage (Wine's start-up left out) and the peak
-// resident memory, for scripts/bench-download-road.
+// resident memory, for bench/download-road.
 // Usage: quorvalent-download-bench URL PACKAGE-NUMBER
 #include <windows.h>
 
@@ -10,7 +10,7 @@
 
 #include "base/error_code.h"
 #include "package/package_job.h"
-#include "tools/pack/bench_measures.h"
+#include "bench/measures.h"
 
 int main(int argc, char** argv)
 {

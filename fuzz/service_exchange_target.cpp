@@ -6,8 +6,8 @@
 // generator is seeded the same way each run), so the fuzzer can learn the
 // proofs from the comparisons. A package location leads to a download that
 // finds no server.
-#include "tests/fuzz/fuzz_target.h"
-#include "tests/fuzz/memory_connection.h"
+#include "fuzz/fuzz_target.h"
+#include "tests/support/memory_peer.h"
 
 #include "app/installer_app.h"
 #include "net/http_downloader.h"

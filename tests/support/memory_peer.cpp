@@ -1,4 +1,4 @@
-#include "tests/fuzz/memory_connection.h"
+#include "tests/support/memory_peer.h"
 
 #include "base/error_code.h"
 

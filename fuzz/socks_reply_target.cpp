@@ -2,8 +2,8 @@
 // first byte that chooses the version and whether credentials are set).
 // Success must leave the connection at the first byte of the destination's
 // stream: the negotiation reads exactly its replies.
-#include "tests/fuzz/fuzz_target.h"
-#include "tests/fuzz/memory_connection.h"
+#include "fuzz/fuzz_target.h"
+#include "tests/support/memory_peer.h"
 
 #include "base/error_code.h"
 #include "net/proxy_settings.h"

@@ -2,7 +2,7 @@
 // DownloadPackage runs on a worker thread, as the update worker runs it,
 // reporting either to a real progress window (posted to this thread, which
 // pumps its messages) or to the console sink. Prints the seconds of the
-// download for scripts/bench-progress-sink. Wine's start-up is left out.
+// download for bench/progress-sink. Wine's start-up is left out.
 // Usage: quorvalent-progress-bench URL PACKAGE-NUMBER window|console
 #include <windows.h>
 
@@ -12,7 +12,7 @@
 
 #include "base/error_code.h"
 #include "package/package_job.h"
-#include "tools/pack/bench_measures.h"
+#include "bench/measures.h"
 #include "ui/console_sink.h"
 #include "ui/progress_frame.h"
 

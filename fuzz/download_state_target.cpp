@@ -2,8 +2,8 @@
 // write, a full disk or another program left. What is taken over must be
 // exactly the file's body under its header, and writing it back must give
 // the same file.
-#include "tests/fuzz/archive_seeds.h"
-#include "tests/fuzz/fuzz_target.h"
+#include "fuzz/archive_seeds.h"
+#include "fuzz/fuzz_target.h"
 #include "tests/package/package_helpers.h"
 
 #include "package/download_state.h"

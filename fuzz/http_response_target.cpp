@@ -1,8 +1,8 @@
 // HttpDownloader's status, header and chunk parsing: the input is all that
 // the server (or the proxy) sends, over in-memory connections. Its first
 // byte chooses how the request is made, the rest is the answer.
-#include "tests/fuzz/fuzz_target.h"
-#include "tests/fuzz/memory_connection.h"
+#include "fuzz/fuzz_target.h"
+#include "tests/support/memory_peer.h"
 
 #include "net/http_downloader.h"
 #include "net/proxy_settings.h"

@@ -1,6 +1,6 @@
 // Downloads one URL into memory with HttpDownloader and prints the bytes
 // received and the seconds the download took (request to last byte), for
-// tests/net/bench-download. Usage: quorvalent-net-bench URL SIZE
+// bench/download. Usage: quorvalent-net-bench URL SIZE
 #include <windows.h>
 
 #include <cstdio>

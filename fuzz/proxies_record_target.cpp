@@ -1,6 +1,6 @@
 // The "Proxies" record as a later run finds it. A record that reads must
 // hold texts that fit their fields and write back to the same record.
-#include "tests/fuzz/fuzz_target.h"
+#include "fuzz/fuzz_target.h"
 
 #include "base/error_code.h"
 #include "net/proxies_record.h"

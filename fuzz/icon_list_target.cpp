@@ -2,7 +2,7 @@
 // hostile build: a list that loads must hold exactly the strip its header
 // states, and drawing any of its images, or one past the end, must stay
 // within it.
-#include "tests/fuzz/fuzz_target.h"
+#include "fuzz/fuzz_target.h"
 
 #include "ui/icon_list.h"
 

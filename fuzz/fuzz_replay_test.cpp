@@ -1,6 +1,6 @@
 #include "tests/support/gtest.h"
 
-#include "tests/fuzz/fuzz_target.h"
+#include "fuzz/fuzz_target.h"
 #include "tests/package/package_helpers.h"
 
 #include <cstdio>
@@ -17,7 +17,7 @@ const int kMutations = 300;
 std::string RegressionFolder(const char* target)
 {
     const char* source = std::getenv("QV_SOURCE_DIR");
-    std::string path = std::string("Z:") + (source ? source : ".") + "/tests/fuzz/regressions/" + target + "/";
+    std::string path = std::string("Z:") + (source ? source : ".") + "/fuzz/regressions/" + target + "/";
     for (char& c : path)
         if (c == '/')
             c = '\\';
@@ -68,7 +68,7 @@ void RunInput(const FuzzTarget& target, const std::string& input)
 }  // namespace
 
 // Every target over the inputs that once found a fault (kept in
-// tests/fuzz/regressions/<target>/), its seeds and seeded mutations of them,
+// fuzz/regressions/<target>/), its seeds and seeded mutations of them,
 // so that the sanitizers of the asan preset watch the code the fuzzer drove.
 TEST(FuzzReplay, EveryTargetTakesRegressionsSeedsAndMutations)
 {

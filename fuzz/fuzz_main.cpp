@@ -1,7 +1,7 @@
 // The libFuzzer program: QV_FUZZ_TARGET names the target that every input
 // goes to. With QV_FUZZ_SEEDS set to a folder (the corpus), the program
 // first writes that target's seed inputs there.
-#include "tests/fuzz/fuzz_target.h"
+#include "fuzz/fuzz_target.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,11 +1,11 @@
-#include "tests/fuzz/fuzz_target.h"
+#include "fuzz/fuzz_target.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 // One line per target: the name is the one scripts/fuzz and the replay test
-// use, and the folder of its regression inputs (tests/fuzz/regressions/<name>).
+// use, and the folder of its regression inputs (fuzz/regressions/<name>).
 const FuzzTarget kFuzzTargets[] = {
     {"package-header", FuzzPackageHeader, SeedPackageHeader},
     {"archive", FuzzArchive, SeedArchive},
