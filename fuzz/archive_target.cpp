@@ -47,9 +47,9 @@ const Scratch& ScratchFolders()
     return scratch;
 }
 
-void WriteSentinel(const Scratch& s) { testing_package::WriteWholeFile(s.sentinel, kSentinelText); }
+void WriteSentinel(const Scratch& s) { testing_package::WriteFileText(s.sentinel, kSentinelText); }
 
-bool SentinelIntact(const Scratch& s) { return testing_package::ReadWholeFile(s.sentinel) == kSentinelText; }
+bool SentinelIntact(const Scratch& s) { return testing_package::ReadFileText(s.sentinel) == kSentinelText; }
 
 // Every entry of the folders beside the installation folder is expected.
 bool OnlyExpectedNames(const Scratch& s)

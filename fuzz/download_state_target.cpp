@@ -37,7 +37,7 @@ void FuzzDownloadState(const uint8_t* data, size_t size)
     static char path[kFolderPathSize];
     if (!path[0] && !GetDownloadStatePath(path))
         FuzzFailed(kTarget, "no state file path");
-    FUZZ_EXPECT(kTarget, testing_package::WriteWholeFile(path, std::string(reinterpret_cast<const char*>(data), size)));
+    FUZZ_EXPECT(kTarget, testing_package::WriteFileText(path, std::string(reinterpret_cast<const char*>(data), size)));
 
     PackageJob job(nullptr);
     // The number the file carries is the one expected, so that the fuzzer
@@ -56,7 +56,7 @@ void FuzzDownloadState(const uint8_t* data, size_t size)
     FUZZ_EXPECT(kTarget, job.compressed == (job.archiveSize != job.compressedSize));
 
     WriteDownloadState(job, received);
-    std::string written = testing_package::ReadWholeFile(path);
+    std::string written = testing_package::ReadFileText(path);
     FUZZ_EXPECT(kTarget, written.size() == size && std::memcmp(written.data(), data, size) == 0);
     DeleteDownloadState();
 }

@@ -79,7 +79,7 @@ TEST(FuzzReplay, EveryTargetTakesRegressionsSeedsAndMutations)
         SCOPED_TRACE(target->name);
         std::string folder = RegressionFolder(target->name);
         for (const std::string& name : testing_package::ListNames(folder))
-            RunInput(*target, testing_package::ReadWholeFile(folder + name));
+            RunInput(*target, testing_package::ReadFileText(folder + name));
         std::vector<std::string> seeds;
         target->seeds(seeds);
         ASSERT_FALSE(seeds.empty());

@@ -2,7 +2,7 @@
 
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
-#include "tests/support/sanitizer_env.h"
+#include "tests/support/test_env.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>

@@ -3,7 +3,7 @@
 #include "app/installer_app.h"
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
-#include "tests/support/sanitizer_env.h"
+#include "tests/support/test_env.h"
 
 #include <objbase.h>
 

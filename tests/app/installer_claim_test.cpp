@@ -3,7 +3,7 @@
 #include "app/installer_claim.h"
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
-#include "tests/support/stderr_capture.h"
+#include "tests/support/test_env.h"
 
 #include <shlobj.h>
 

@@ -4,7 +4,7 @@
 #include "app/launch.h"
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
-#include "tests/support/sanitizer_env.h"
+#include "tests/support/test_env.h"
 
 TEST(ActOnInstalledChoice, EachChoiceStartsWhatItNamesInTheProgramsFolder)
 {

@@ -1,9 +1,9 @@
 #include "tests/support/gtest.h"
 
 #include "base/error_code.h"
+#include "base/folders.h"
 #include "package/delete_tree.h"
 #include "package/download_state.h"
-#include "base/folders.h"
 #include "package/package_job.h"
 #include "tests/campaign/http_answer.h"
 #include "tests/package/package_helpers.h"
@@ -11,7 +11,7 @@
 #include "tests/support/linux_peer.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
-#include "tests/support/stderr_capture.h"
+#include "tests/support/test_env.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -105,7 +105,7 @@ TEST(CutTransferCampaign, EveryTransferInstallsIdenticalFilesOrLeavesAResumableS
 
     int installs = 0;
     for (int transfer = 0; transfer < kTransfers; ++transfer) {
-        std::string state = Exists(statePath) ? ReadWholeFile(statePath) : "";
+        std::string state = Exists(statePath) ? ReadFileText(statePath) : "";
         size_t offset = state.size();
         std::vector<size_t> chunkEnds;
         std::vector<PeerScript> scripts;
@@ -136,14 +136,14 @@ TEST(CutTransferCampaign, EveryTransferInstallsIdenticalFilesOrLeavesAResumableS
         std::string label = "transfer " + std::to_string(transfer) + " from offset " + std::to_string(offset);
         if (result == 0) {
             ++installs;
-            ASSERT_TRUE(ReadWholeFile(std::string(folder) + "data.bin") == data) << label;
-            ASSERT_EQ(ReadWholeFile(std::string(folder) + "Quorvalent.exe"), "new") << label;
+            ASSERT_TRUE(ReadFileText(std::string(folder) + "data.bin") == data) << label;
+            ASSERT_EQ(ReadFileText(std::string(folder) + "Quorvalent.exe"), "new") << label;
             ASSERT_FALSE(Exists(statePath)) << label;
             DeleteTree(folder);
             CreateDirectoryA(folder, nullptr);
             continue;
         }
-        std::string after = Exists(statePath) ? ReadWholeFile(statePath) : "";
+        std::string after = Exists(statePath) ? ReadFileText(statePath) : "";
         ASSERT_TRUE(after == package.substr(0, after.size())) << label << ": the state file is not a prefix";
         ASSERT_GE(after.size(), offset) << label << ": the state file lost bytes of a continued body";
         ASSERT_FALSE(Exists(std::string(folder) + "Quorvalent.exe")) << label << ": installed after a failure";

@@ -1,9 +1,9 @@
 #include "tests/support/gtest.h"
 
-#include "base/error_code.h"
 #include "app/registry_keys.h"
-#include "package/download_state.h"
+#include "base/error_code.h"
 #include "base/folders.h"
+#include "package/download_state.h"
 #include "package/package_job.h"
 #include "tests/app/installation_probe.h"
 #include "tests/campaign/http_answer.h"
@@ -11,7 +11,7 @@
 #include "tests/support/http_test_support.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
-#include "tests/support/stderr_capture.h"
+#include "tests/support/test_env.h"
 
 #include <shlobj.h>
 
@@ -94,14 +94,14 @@ TEST(DiskFull, StateFileCutByAFullDiskStillResumes)
         EXPECT_THROW(job.DownloadPackage("http://files.quorvalent.test/q.pkg", 3), ErrorCode);
         EXPECT_EQ(alerts.Text(), "") << "the header was known";
     }
-    std::string kept = ReadWholeFile(statePath);
+    std::string kept = ReadFileText(statePath);
     Unmount(prefs);
     ASSERT_GE(kept.size(), 16u);
     ASSERT_LE(kept.size(), 16u * 1024) << "more than the disk holds";
     EXPECT_TRUE(kept == package.substr(0, kept.size()));
 
     // The prefs folder beneath the mount is back; the kept bytes go there.
-    ASSERT_TRUE(WriteWholeFile(statePath, kept));
+    ASSERT_TRUE(WriteFileText(statePath, kept));
     ScriptedPeer server("127.0.0.10", 80, {{ReceiveHeaders(), Send(SizedAnswer(package, kept.size()))}});
     PackageJob job(nullptr);
     job.DownloadPackage("http://files.quorvalent.test/q.pkg", 3);

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-using testing_package::ReadWholeFile;
-using testing_package::WriteWholeFile;
+using testing_package::ReadFileText;
+using testing_package::WriteFileText;
 
 namespace {
 
@@ -55,7 +55,7 @@ TEST(ProxySettings, MissingFileGivesDefaultsAndWritesNothing)
     settings.SetHttpHost("");
     EXPECT_FALSE(settings.IsDirty()) << "same values";
     settings.Save();
-    EXPECT_EQ(ReadWholeFile(ProxiesPath()), "(missing)");
+    EXPECT_EQ(ReadFileText(ProxiesPath()), "(missing)");
 }
 
 TEST(ProxySettings, SavedSettingsComeBackAndOnlyTheOwnerMayReadThem)
@@ -89,14 +89,14 @@ TEST(ProxySettings, SavedSettingsComeBackAndOnlyTheOwnerMayReadThem)
     EXPECT_EQ(info.st_mode & 077, 0u) << std::oct << (info.st_mode & 0777);
 
     // A malformed file gives the defaults, not the fields read before the fault.
-    std::string record = ReadWholeFile(ProxiesPath());
+    std::string record = ReadFileText(ProxiesPath());
     std::vector<std::string> bad = {
         "QVQV" + record.substr(4),
         record.substr(0, 13) + "\x40" + std::string(64, 'h') + record.substr(27),
         record.substr(0, record.size() - 1),
     };
     for (const std::string& bytes : bad) {
-        ASSERT_TRUE(WriteWholeFile(ProxiesPath(), bytes));
+        ASSERT_TRUE(WriteFileText(ProxiesPath(), bytes));
         ProxySettings settings;
         settings.Load();
         ExpectDefaults(settings, std::to_string(bytes.size()) + " bytes");

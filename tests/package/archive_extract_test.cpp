@@ -74,14 +74,14 @@ TEST(ExtractArchive, WritesEntriesWithTheirTimesAndFindsTheProgramEntry)
             0x00,                    // end
             0xEE, 0xEE,              // never read
         });
-    ASSERT_TRUE(WriteWholeFile(ScratchFolder("good\\inst") + "z", "an existing file is emptied"));
+    ASSERT_TRUE(WriteFileText(ScratchFolder("good\\inst") + "z", "an existing file is emptied"));
     Extraction e = Extract("good", archive);
     ASSERT_EQ(e.code, 0);
     EXPECT_EQ(e.result.headerValueA, 0xCAFE0001u);
     EXPECT_EQ(e.result.headerValueB, 2u);
     EXPECT_EQ(std::string(e.result.programPath), e.base + "q");
-    EXPECT_EQ(ReadWholeFile(e.base + "d\\Quorvalent.new.exe"), "exe");
-    EXPECT_EQ(ReadWholeFile(e.base + "z"), "");
+    EXPECT_EQ(ReadFileText(e.base + "d\\Quorvalent.new.exe"), "exe");
+    EXPECT_EQ(ReadFileText(e.base + "z"), "");
     EXPECT_FALSE(Exists(e.base + "q"));
     EXPECT_EQ(ModificationTime(e.base + "d\\Quorvalent.new.exe"), -2);
     EXPECT_EQ(ModificationTime(e.base + "d"), 100) << "folder times come after the files written into them";
@@ -153,11 +153,11 @@ TEST(ExtractArchive, EveryTruncationFailsWithMalformed)
 TEST(ExtractArchive, DeleteEntriesAndReplacedFoldersAreResolvedAgainstTheInstallationFolder)
 {
     const std::string current = ScratchFolder("current");
-    ASSERT_TRUE(WriteWholeFile(current + "old.txt", "keep"));
+    ASSERT_TRUE(WriteFileText(current + "old.txt", "keep"));
     const std::string base = ScratchFolder("deletes\\inst");
-    ASSERT_TRUE(WriteWholeFile(base + "old.txt", "remove"));
+    ASSERT_TRUE(WriteFileText(base + "old.txt", "remove"));
     ASSERT_TRUE(CreateDirectoryA((base + "oldfolder").c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(base + "oldfolder\\x.txt", "remove"));
+    ASSERT_TRUE(WriteFileText(base + "oldfolder\\x.txt", "remove"));
     char saved[MAX_PATH];
     GetCurrentDirectoryA(sizeof saved, saved);
     SetCurrentDirectoryA(current.c_str());
@@ -170,12 +170,12 @@ TEST(ExtractArchive, DeleteEntriesAndReplacedFoldersAreResolvedAgainstTheInstall
     ASSERT_EQ(e.code, 0);
     EXPECT_FALSE(Exists(base + "old.txt"));
     EXPECT_FALSE(Exists(base + "oldfolder"));
-    EXPECT_EQ(ReadWholeFile(current + "old.txt"), "keep");
+    EXPECT_EQ(ReadFileText(current + "old.txt"), "keep");
 
     // The replace flag empties an existing folder; without it the folder is kept.
     for (const char* folder : {"kept", "replaced"}) {
         ASSERT_TRUE(CreateDirectoryA((base + folder).c_str(), nullptr));
-        ASSERT_TRUE(WriteWholeFile(base + folder + "\\old.txt", "old"));
+        ASSERT_TRUE(WriteFileText(base + folder + "\\old.txt", "old"));
     }
     e = Extract("deletes", ArchiveBuilder()
                                .Folder("kept")
@@ -185,5 +185,5 @@ TEST(ExtractArchive, DeleteEntriesAndReplacedFoldersAreResolvedAgainstTheInstall
     ASSERT_EQ(e.code, 0);
     EXPECT_TRUE(Exists(base + "kept\\old.txt"));
     EXPECT_FALSE(Exists(base + "replaced\\old.txt"));
-    EXPECT_EQ(ReadWholeFile(base + "replaced\\new.txt"), "new");
+    EXPECT_EQ(ReadFileText(base + "replaced\\new.txt"), "new");
 }

@@ -32,7 +32,7 @@ std::string CorpusPath(const char* name)
 
 ErrorCode InstallCorpusPackage(const char* name)
 {
-    std::string bytes = ReadWholeFile(CorpusPath(name));
+    std::string bytes = ReadFileText(CorpusPath(name));
     PackageJob job(nullptr);
     try {
         job.LoadPackage(reinterpret_cast<const uint8_t*>(bytes.data()), uint32_t(bytes.size()), 1);
@@ -78,7 +78,7 @@ TEST(Corpus, GoodAndOddPackagesInstallAndBadOnesFailInsideTheFolder)
     };
     for (const Case& c : cases) {
         DeleteTree(product.c_str());
-        ASSERT_NE(ReadWholeFile(CorpusPath(c.file)), "(missing)") << c.file;
+        ASSERT_NE(ReadFileText(CorpusPath(c.file)), "(missing)") << c.file;
         EXPECT_EQ(InstallCorpusPackage(c.file), c.expected) << c.file;
         EXPECT_EQ(Exists(install + "Quorvalent.exe"), c.expected == 0) << c.file;
         // Failures before extraction leave even the installation folder uncreated.
@@ -92,6 +92,6 @@ TEST(Corpus, GoodAndOddPackagesInstallAndBadOnesFailInsideTheFolder)
     ASSERT_EQ(InstallCorpusPackage("good-lzma.pkg"), 0);
     EXPECT_EQ(ModificationTime(install + "docs\\readme.txt"), -305121600);
     EXPECT_EQ(ModificationTime(install + "docs\\old"), -1);
-    EXPECT_EQ(ReadWholeFile(install + "docs\\empty.txt"), "");
+    EXPECT_EQ(ReadFileText(install + "docs\\empty.txt"), "");
     SetFreeDiskSpaceQuery(nullptr);
 }

@@ -58,7 +58,7 @@ TEST(DownloadState, ReadTakesOverOnlyAUsablePrefixOfThisPackage)
     for (const Case& c : cases) {
         DeleteDownloadState();
         if (c.present) {
-            ASSERT_TRUE(WriteWholeFile(StatePath(), c.file)) << c.label;
+            ASSERT_TRUE(WriteFileText(StatePath(), c.file)) << c.label;
         }
         PackageJob job(nullptr);
         job.packageNumber = 7;
@@ -91,7 +91,7 @@ TEST(DownloadState, WriteStoresHeaderAndPrefixThatReadGivesBack)
     for (uint32_t i = 0; i < 4008; ++i)
         writer.body[i] = uint8_t(i * 7);
     WriteDownloadState(writer, 1234);
-    std::string file = ReadWholeFile(StatePath());
+    std::string file = ReadFileText(StatePath());
     ASSERT_EQ(file.size(), 16u + 1234);
     EXPECT_EQ(file.substr(0, 16), StateHeader(1, 0x1234, 5000, 4000, 8).replace(1, 1, 1, char(2)));
     EXPECT_EQ(file.substr(16), std::string(reinterpret_cast<char*>(writer.body), 1234));
@@ -104,7 +104,7 @@ TEST(DownloadState, WriteStoresHeaderAndPrefixThatReadGivesBack)
     EXPECT_EQ(reader.trailingSize, 8u);
 
     WriteDownloadState(writer, 5000);
-    EXPECT_EQ(ReadWholeFile(StatePath()).size(), 16u + 1234) << "more than the body holds is not written";
+    EXPECT_EQ(ReadFileText(StatePath()).size(), 16u + 1234) << "more than the body holds is not written";
     DeleteDownloadState();
     EXPECT_FALSE(Exists(StatePath()));
     DeleteDownloadState();

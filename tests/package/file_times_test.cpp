@@ -34,7 +34,7 @@ TEST(SetFileTimes, SignedSecondsFrom1601OnFilesAndFoldersAlsoBefore1970)
     const std::string folder = ScratchFolder("times");
     const std::string file = folder + "f.txt";
     const std::string subfolder = folder + "sub";
-    ASSERT_TRUE(WriteWholeFile(file, "x"));
+    ASSERT_TRUE(WriteFileText(file, "x"));
     ASSERT_TRUE(CreateDirectoryA(subfolder.c_str(), nullptr));
     struct Case {
         std::string path;
@@ -59,8 +59,8 @@ TEST(DeleteTree, RemovesFoldersWithContentsAndRefusesEmptyPaths)
     const std::string folder = ScratchFolder("tree");
     ASSERT_TRUE(CreateDirectoryA((folder + "a").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryA((folder + "a\\b").c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(folder + "a\\b\\f.txt", "x"));
-    ASSERT_TRUE(WriteWholeFile(folder + "keep.txt", "x"));
+    ASSERT_TRUE(WriteFileText(folder + "a\\b\\f.txt", "x"));
+    ASSERT_TRUE(WriteFileText(folder + "keep.txt", "x"));
     EXPECT_EQ(DeleteTree(""), -1);
     EXPECT_EQ(DeleteTree(nullptr), -1);
     EXPECT_EQ(DeleteTree(std::string(1027, 'a').c_str()), -1);

@@ -1,15 +1,15 @@
 #include "tests/support/gtest.h"
 
 #include "base/error_code.h"
-#include "package/download_state.h"
 #include "base/folders.h"
+#include "package/download_state.h"
 #include "package/package_job.h"
 #include "tests/package/package_helpers.h"
 #include "tests/support/http_test_support.h"
 #include "tests/support/linux_peer.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
-#include "tests/support/stderr_capture.h"
+#include "tests/support/test_env.h"
 
 #include <string>
 #include <vector>
@@ -65,7 +65,7 @@ protected:
     {
         DeleteDownloadState();
         if (!state.empty())
-            WriteWholeFile(statePath, state);
+            WriteFileText(statePath, state);
         StderrCapture capture;
         ErrorCode result = 0;
         try {
@@ -101,7 +101,7 @@ TEST_F(PackageDownloadTest, InterruptedBodyIsStoredAndResumedByteForByte)
         std::string alerts;
         EXPECT_EQ(Download(job, "", &alerts), kErrorConnection);
         EXPECT_EQ(alerts, "") << "a header was known";
-        EXPECT_TRUE(ReadWholeFile(statePath) == Prefix(cut)) << "the state file is the package's prefix";
+        EXPECT_TRUE(ReadFileText(statePath) == Prefix(cut)) << "the state file is the package's prefix";
         ASSERT_GE(sink.calls.size(), 3u);
         EXPECT_EQ(sink.calls[0], "status Downloading new update... 1");
         EXPECT_EQ(sink.calls[1], "0/" + Total() + " 0");
@@ -126,7 +126,7 @@ TEST_F(PackageDownloadTest, InterruptedBodyIsStoredAndResumedByteForByte)
     EXPECT_FALSE(Exists(statePath));
     char folder[kInstallPathSize];
     GetInstallFolder(folder, sizeof folder);
-    EXPECT_EQ(ReadWholeFile(std::string(folder) + "Quorvalent.exe"), "new");
+    EXPECT_EQ(ReadFileText(std::string(folder) + "Quorvalent.exe"), "new");
 }
 
 TEST_F(PackageDownloadTest, BrokenAndHostileServers)
@@ -175,7 +175,7 @@ TEST_F(PackageDownloadTest, BrokenAndHostileServers)
         std::string alerts;
         EXPECT_EQ(Download(job, c.state, &alerts), c.expected) << c.label;
         EXPECT_EQ(alerts, c.alert ? kDownloadAlert : "") << c.label;
-        EXPECT_TRUE(ReadWholeFile(statePath) == c.stateAfter) << c.label;
+        EXPECT_TRUE(ReadFileText(statePath) == c.stateAfter) << c.label;
         if (c.expected == 0) {
             EXPECT_TRUE(Body(job) == body) << c.label;
         }

@@ -31,7 +31,7 @@ inline std::string ScratchFolder(const std::string& name)
     return path + "\\";
 }
 
-inline bool WriteWholeFile(const std::string& path, const std::string& content)
+inline bool WriteFileText(const std::string& path, const std::string& content)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -42,7 +42,7 @@ inline bool WriteWholeFile(const std::string& path, const std::string& content)
     return ok && written == content.size();
 }
 
-inline std::string ReadWholeFile(const std::string& path)
+inline std::string ReadFileText(const std::string& path)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)

@@ -80,13 +80,13 @@ ErrorCode LoadOutcome(const std::vector<uint8_t>& bytes, uint32_t length)
 
 TEST_F(PackageJobTest, InstallsHandsOverTheProgramAndReportsEachStage)
 {
-    ASSERT_TRUE(WriteWholeFile(installFolder + "Quorvalent.exe", "old program"));
+    ASSERT_TRUE(WriteFileText(installFolder + "Quorvalent.exe", "old program"));
     std::vector<uint8_t> archive = ProgramArchive();
     ProgressRecorder sink;
     ASSERT_EQ(Install(CompressedPackage(archive), &sink), 0);
-    EXPECT_EQ(ReadWholeFile(installFolder + "Quorvalent.exe"), "new program");
+    EXPECT_EQ(ReadFileText(installFolder + "Quorvalent.exe"), "new program");
     EXPECT_FALSE(Exists(installFolder + "Quorvalent.new.exe"));
-    EXPECT_EQ(ReadWholeFile(installFolder + "data\\x.txt"), "x");
+    EXPECT_EQ(ReadFileText(installFolder + "data\\x.txt"), "x");
     EXPECT_EQ(std::string(theApp.m_szExecutablePath), installFolder + "Quorvalent.exe");
     EXPECT_EQ(installedSize, archive.size());
     EXPECT_EQ(sink.calls, (std::vector<std::string>{"status Decompressing update... 1", "0/0 1",
@@ -94,12 +94,12 @@ TEST_F(PackageJobTest, InstallsHandsOverTheProgramAndReportsEachStage)
 
     ResetInstallFolder();
     ASSERT_EQ(Install(StoredPackage(archive)), 0) << "stored, with no sink";
-    EXPECT_EQ(ReadWholeFile(installFolder + "Quorvalent.exe"), "new program");
+    EXPECT_EQ(ReadFileText(installFolder + "Quorvalent.exe"), "new program");
 
     // A program entry already named Quorvalent.exe is not removed by its own hand-over.
     ResetInstallFolder();
     ASSERT_EQ(Install(StoredPackage(ProgramArchive("Quorvalent.exe"))), 0);
-    EXPECT_EQ(ReadWholeFile(installFolder + "Quorvalent.exe"), "new program");
+    EXPECT_EQ(ReadFileText(installFolder + "Quorvalent.exe"), "new program");
     EXPECT_EQ(std::string(theApp.m_szExecutablePath), installFolder + "Quorvalent.exe");
 }
 
@@ -194,11 +194,11 @@ TEST_F(PackageJobTest, HandOverThatFailsFailsTheInstall)
     // An old program that cannot be replaced stays, and is not recorded as the new one.
     ResetInstallFolder();
     const std::string old = installFolder + "Quorvalent.exe";
-    ASSERT_TRUE(WriteWholeFile(old, "old program"));
+    ASSERT_TRUE(WriteFileText(old, "old program"));
     HANDLE locked = CreateFileA(old.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Install(StoredPackage(ProgramArchive())), kErrorMalformed);
     CloseHandle(locked);
-    EXPECT_EQ(ReadWholeFile(old), "old program");
+    EXPECT_EQ(ReadFileText(old), "old program");
     EXPECT_STREQ(theApp.m_szExecutablePath, "");
 }

@@ -28,7 +28,7 @@ std::string InstallFolder() { return probe::SpecialFolder(CSIDL_APPDATA) + "\\Qu
 
 std::string FileBytes(const std::string& path)
 {
-    return testing_package::ReadWholeFile(path);
+    return testing_package::ReadFileText(path);
 }
 
 // The sanitizer's preload reaches every program the installer starts, and
@@ -138,8 +138,8 @@ TEST(UpdateRun, TransferCutTenTimesResumesToIdenticalFiles)
     // every cut falls inside its body.
     std::string source = testing_package::ScratchFolder("content");
     std::string data = PatternBytes(400000, 11);
-    ASSERT_TRUE(testing_package::WriteWholeFile(source + "Quorvalent.new.exe", FileBytes(probe::StandinExe())));
-    ASSERT_TRUE(testing_package::WriteWholeFile(source + "data.bin", data));
+    ASSERT_TRUE(testing_package::WriteFileText(source + "Quorvalent.new.exe", FileBytes(probe::StandinExe())));
+    ASSERT_TRUE(testing_package::WriteFileText(source + "data.bin", data));
     std::string package = testing_package::ScratchFolder("out") + "big.pkg";
     std::string packOutput;
     ASSERT_EQ(RunBuiltProgram("quorvalent-pack.exe",

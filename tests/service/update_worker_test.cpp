@@ -5,8 +5,7 @@
 #include "tests/support/linux_peer.h"
 #include "tests/support/process.h"
 #include "tests/support/proxy_choice.h"
-#include "tests/support/sanitizer_env.h"
-#include "tests/support/stderr_capture.h"
+#include "tests/support/test_env.h"
 #include "ui/frame_wnd_ex.h"
 
 #include <cstdlib>

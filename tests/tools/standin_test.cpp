@@ -3,7 +3,7 @@
 #include "app/registration.h"
 #include "app/registry_keys.h"
 #include "tests/app/installation_probe.h"
-#include "tests/support/sanitizer_env.h"
+#include "tests/support/test_env.h"
 
 #include <shlobj.h>
 

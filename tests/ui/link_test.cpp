@@ -1,7 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "tests/support/link_recorder.h"
-#include "tests/support/sanitizer_env.h"
+#include "tests/support/test_env.h"
 #include "base/text.h"
 #include "ui/link.h"
 
