@@ -8,10 +8,7 @@
 #include "ui/no_response_dialog.h"
 #include "ui/proxy_settings_dialog.h"
 
-#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -19,190 +16,118 @@ const char kInstall[] = "Quorvalent - Install";
 const char kCancel[] = "Cancel Quorvalent Installation?";
 const char kInstalled[] = "Quorvalent - Already Installed";
 const char kNoResponse[] = "No Response From Quorvalent Server";
-const char kProxies[] = "Proxy Settings";
-
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
-LONG WeightOf(HWND window)
-{
-    LOGFONTA font = {};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
-    return font.lfWeight;
-}
-
-DialogStep Click(const char* caption, int id)
-{
-    return {caption, [id](HWND dialog) { ClickButton(dialog, id); }};
-}
 
 DialogStep Key(const char* caption, WPARAM key)
 {
     return {caption, [key](HWND) { PostKeyToFocus(key); }};
 }
-
+DialogStep Click(const char* caption, int id)
+{
+    return {caption, [id](HWND d) { ClickButton(d, id); }};
+}
 DialogStep CloseBox(const char* caption)
 {
-    return {caption, [](HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }};
+    return {caption, [](HWND d) { PostMessageA(d, WM_CLOSE, 0, 0); }};
 }
-
-// Runs the dialog with the script; its result, or -2 when the script did not
-// go to its end.
-int32_t RunScripted(CDialogEx& dialog, std::vector<DialogStep> steps)
+// Clicks the Install dialog's boxes: desktop 1168, startup 1169, Quick Launch 1170.
+DialogStep Toggle(std::vector<int> boxes)
 {
-    DialogScript script(std::move(steps));
-    int32_t result = dialog.DoModal();
-    bool finished = script.Finished();
-    DialogScript::TakeQuit();
-    return finished ? result : -2;
+    return {kInstall, [boxes](HWND d) {
+                for (int id : boxes) ClickButton(d, id);
+            }};
 }
+// The desktop box cleared, the two others still checked.
+const DialogStep kAsLeft = {kInstall, [](HWND d) {
+                                EXPECT_EQ(IsDlgButtonChecked(d, 1168) * 4 + IsDlgButtonChecked(d, 1169) * 2 +
+                                              IsDlgButtonChecked(d, 1170),
+                                          3u);
+                            }};
 
 }  // namespace
 
-TEST(InstallerDialogs, CaptionBoldLineAndFirstFocus)
+TEST(InstallerDialogs, BoldLineFirstFocusAndNoOwner)
 {
-    struct Case {
+    CAlertDialog* alert = new CAlertDialog;
+    alert->SetTitle("Cut");
+    alert->SetMessage(std::string(3000, 'x').c_str());  // shown cut to 2047 characters
+    const struct {
         const char* caption;
-        std::function<std::unique_ptr<CDialogEx>()> make;
-        int boldId;
-        int focusId;
-    };
-    const Case cases[] = {
-        {kInstall, [] { return std::unique_ptr<CDialogEx>(new CInstallDialog); }, 1008, IDOK},
-        {kInstalled, [] { return std::unique_ptr<CDialogEx>(new CInstalledDialog); }, 1008, IDOK},
-        {kCancel, [] { return std::unique_ptr<CDialogEx>(new CCancelDialog); }, 1008, IDCANCEL},
-        {kNoResponse, [] { return std::unique_ptr<CDialogEx>(new CNoResponseDialog); }, 1006, IDOK},
-        {kProxies, [] { return std::unique_ptr<CDialogEx>(new CProxySettingsDialog); }, 0, IDOK},
-    };
-    for (const Case& c : cases) {
-        std::unique_ptr<CDialogEx> dialog = c.make();
-        int32_t result = RunScripted(*dialog, {{c.caption, [&](HWND window) {
-            if (c.boldId) {
-                EXPECT_EQ(WeightOf(GetDlgItem(window, c.boldId)), FW_BOLD) << c.caption;
-            }
-            EXPECT_EQ(GetFocus(), GetDlgItem(window, c.focusId)) << c.caption;
-            EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr) << c.caption;
-            // OK ends each of them (the Install dialog's cancel would ask first).
-            PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        }}});
-        EXPECT_NE(result, -2) << c.caption;
+        CDialogEx* dialog;
+        int boldId, focusId;
+    } cases[] = {{kInstall, new CInstallDialog, 1008, IDOK},
+                 {kInstalled, new CInstalledDialog, 1008, IDOK},
+                 {kCancel, new CCancelDialog, 1008, IDCANCEL},
+                 {kNoResponse, new CNoResponseDialog, 1006, IDOK},
+                 {"Proxy Settings", new CProxySettingsDialog, 0, IDOK},
+                 {"Cut", alert, 1008, IDOK}};
+    for (const auto& c : cases) {
+        std::unique_ptr<CDialogEx> dialog(c.dialog);
+        auto look = [&](HWND d) {
+            LOGFONTA font = {};
+            GetObjectA(HGDIOBJ(SendDlgItemMessageA(d, c.boldId, WM_GETFONT, 0, 0)), sizeof font, &font);
+            EXPECT_EQ(font.lfWeight, c.boldId ? FW_BOLD : 0) << c.caption;
+            EXPECT_EQ(GetFocus(), GetDlgItem(d, c.focusId)) << c.caption;
+            EXPECT_EQ(GetWindow(d, GW_OWNER), nullptr) << c.caption;
+            EXPECT_EQ(WindowTextOf(GetDlgItem(d, 1006)).size() == 2047, dialog.get() == alert) << c.caption;
+            PostMessageA(d, WM_COMMAND, IDOK, 0);
+        };
+        EXPECT_NE(RunScripted(*dialog, {{c.caption, look}}), -2) << c.caption;
     }
 }
 
-TEST(InstallDialog, ResultsAndChoicesFromButtonsKeysAndTheCancelQuestion)
+TEST(InstallerDialogs, TheCancelQuestionRemoveAndProxiesAnswerAsTheyShould)
 {
-    struct Case {
-        const char* name;
+    auto install = [] {
+        CInstallDialog* dialog = new CInstallDialog;
+        dialog->desktopIcon = dialog->quickLaunchIcon = dialog->startWithWindows = 1;
+        return static_cast<CDialogEx*>(dialog);
+    };
+    auto installed = [] { return static_cast<CDialogEx*>(new CInstalledDialog); };
+    auto noResponse = [] { return static_cast<CDialogEx*>(new CNoResponseDialog); };
+    const struct {
+        std::function<CDialogEx*()> make;
         std::vector<DialogStep> steps;
         int32_t result;
-        int32_t desktop, quickLaunch, startup;
-    };
-    DialogStep uncheckAll = {kInstall, [](HWND d) {
-        for (int id : {1168, 1169, 1170})
-            ClickButton(d, id);
-    }};
-    DialogStep uncheckDesktop = {kInstall, [](HWND d) { ClickButton(d, 1168); }};
-    DialogStep stillOpenAsLeft = {kInstall, [](HWND d) {
-        EXPECT_FALSE(Checked(d, 1168));
-        EXPECT_TRUE(Checked(d, 1169) && Checked(d, 1170));
-    }};
-    const Case cases[] = {
-        {"all three unchecked, Install", {uncheckAll, Click(kInstall, IDOK)}, IDOK, 0, 0, 0},
-        {"Enter is Install", {Key(kInstall, VK_RETURN)}, IDOK, 1, 1, 1},
-        {"Escape, No keeps the boxes",
-         {uncheckDesktop, Key(kInstall, VK_ESCAPE), Click(kCancel, IDCANCEL), stillOpenAsLeft, Click(kInstall, IDOK)},
-         IDOK, 0, 1, 1},
-        {"Escape, Yes", {uncheckDesktop, Key(kInstall, VK_ESCAPE), Click(kCancel, IDOK)}, IDCANCEL, 1, 1, 1},
-        {"Cancel button, Enter in the question is No",
-         {uncheckDesktop, Click(kInstall, IDCANCEL), Key(kCancel, VK_RETURN), stillOpenAsLeft, Click(kInstall, IDOK)},
-         IDOK, 0, 1, 1},
-        {"close box, the question's close box and Escape are No",
-         {uncheckDesktop, CloseBox(kInstall), CloseBox(kCancel), stillOpenAsLeft, CloseBox(kInstall),
-          Key(kCancel, VK_ESCAPE), stillOpenAsLeft, Click(kInstall, IDOK)},
-         IDOK, 0, 1, 1},
-    };
-    for (const Case& c : cases) {
-        CInstallDialog dialog;
-        dialog.desktopIcon = dialog.quickLaunchIcon = dialog.startWithWindows = 1;
-        EXPECT_EQ(RunScripted(dialog, c.steps), c.result) << c.name;
-        // A cancelled dialog's values are not looked at; they stay as loaded.
-        EXPECT_EQ(dialog.desktopIcon, c.desktop) << c.name;
-        EXPECT_EQ(dialog.quickLaunchIcon, c.quickLaunch) << c.name;
-        EXPECT_EQ(dialog.startWithWindows, c.startup) << c.name;
-    }
-}
-
-TEST(InstalledDialog, LaunchRemoveAndEveryWayOfCancelling)
-{
-    struct Case {
-        const char* name;
-        DialogStep step;
-        int32_t result;
-    };
-    const Case cases[] = {
-        {"Launch", Click(kInstalled, IDOK), IDOK},
-        {"Remove", Click(kInstalled, 3), 3},
-        {"Cancel", Click(kInstalled, IDCANCEL), IDCANCEL},
-        {"Escape", Key(kInstalled, VK_ESCAPE), IDCANCEL},
-        {"close box", CloseBox(kInstalled), IDCANCEL},
-        {"WM_CLOSE", {kInstalled, [](HWND d) { PostMessageA(d, WM_CLOSE, 0, 0); }}, IDCANCEL},
-    };
-    for (const Case& c : cases) {
-        CInstalledDialog dialog;
-        EXPECT_EQ(RunScripted(dialog, {c.step}), c.result) << c.name;
-    }
-}
-
-TEST(NoResponseDialog, ProxiesKeepsItOpenAndConnectOrExitEndIt)
-{
-    struct Case {
-        const char* name;
-        std::vector<DialogStep> steps;
-        int32_t result;
-    };
-    const Case cases[] = {
-        {"Connect", {Click(kNoResponse, IDOK)}, IDOK},
-        {"Exit", {Click(kNoResponse, IDCANCEL)}, IDCANCEL},
-        {"close box", {CloseBox(kNoResponse)}, IDCANCEL},
-        {"Proxies, Cancel, Connect",
-         {Click(kNoResponse, 3), Click(kProxies, IDCANCEL), Click(kNoResponse, IDOK)}, IDOK},
-        {"Proxies, OK, Exit", {Click(kNoResponse, 3), Click(kProxies, IDOK), Click(kNoResponse, IDCANCEL)},
-         IDCANCEL},
-    };
-    for (const Case& c : cases) {
-        CNoResponseDialog dialog;
-        EXPECT_EQ(RunScripted(dialog, c.steps), c.result) << c.name;
+    } cases[] = {
+        {install, {Key(kInstall, VK_ESCAPE), Click(kCancel, IDOK)}, IDCANCEL},
+        {install,
+         {Toggle({1168}), Key(kInstall, VK_ESCAPE), Click(kCancel, IDCANCEL), kAsLeft,
+          Key(kInstall, VK_RETURN)},
+         IDOK},
+        // The question's default is No, and its close box and Escape are No too.
+        {install,
+         {Toggle({1168}), Click(kInstall, IDCANCEL), Key(kCancel, VK_RETURN), kAsLeft, CloseBox(kInstall),
+          CloseBox(kCancel), CloseBox(kInstall), Key(kCancel, VK_ESCAPE), kAsLeft, Click(kInstall, IDOK)},
+         IDOK},
+        {installed, {Click(kInstalled, 3)}, 3},
+        {installed, {CloseBox(kInstalled)}, IDCANCEL},
+        {noResponse, {Click(kNoResponse, 3), Click("Proxy Settings", IDOK), Click(kNoResponse, IDOK)}, IDOK}};
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        std::unique_ptr<CDialogEx> dialog(cases[i].make());
+        EXPECT_EQ(RunScripted(*dialog, cases[i].steps), cases[i].result) << "case " << i;
     }
 }
 
 TEST(RunInstallDialog, StoresTheChoicesOnlyWhenInstallIsChosen)
 {
-    struct Case {
-        const char* name;
+    const struct {
         uint8_t silent;
         std::vector<DialogStep> steps;
         bool goesOn;
         uint8_t desktop, quickLaunch, startup;
-    };
-    DialogStep uncheckAll = {kInstall, [](HWND d) {
-        for (int id : {1168, 1169, 1170})
-            ClickButton(d, id);
-    }};
-    const Case cases[] = {
-        {"all unchecked, Install stores three zero flags", 0, {uncheckAll, Click(kInstall, IDOK)}, true, 0, 0, 0},
-        {"unchecked, then cancelled: the flags stay", 0,
-         {uncheckAll, Click(kInstall, IDCANCEL), Click(kCancel, IDOK)}, false, 1, 1, 1},
-        {"silent shows nothing", 1, {}, true, 1, 1, 1},
-    };
-    for (const Case& c : cases) {
+    } cases[] = {
+        {0, {Toggle({1168, 1169, 1170}), Click(kInstall, IDOK)}, true, 0, 0, 0},
+        {0, {Toggle({1170}), Click(kInstall, IDOK)}, true, 1, 0, 1},
+        {0, {Toggle({1168, 1169, 1170}), Click(kInstall, IDCANCEL), Click(kCancel, IDOK)}, false, 1, 1, 1},
+        {1, {}, true, 1, 1, 1}};
+    for (const auto& c : cases) {
         theApp.m_bSilent = c.silent;
         theApp.m_bDesktopIcon = theApp.m_bQuickLaunchIcon = theApp.m_bStartWithWindows = 1;
-        DialogScript script(c.steps);
-        EXPECT_EQ(theApp.RunInstallDialog(), c.goesOn) << c.name;
-        EXPECT_TRUE(script.Finished()) << c.name;
-        DialogScript::TakeQuit();
-        EXPECT_EQ(theApp.m_bDesktopIcon, c.desktop) << c.name;
-        EXPECT_EQ(theApp.m_bQuickLaunchIcon, c.quickLaunch) << c.name;
-        EXPECT_EQ(theApp.m_bStartWithWindows, c.startup) << c.name;
+        bool goesOn = false;
+        EXPECT_TRUE(RunScripted([&] { goesOn = theApp.RunInstallDialog(); }, c.steps));
+        EXPECT_EQ(goesOn, c.goesOn);
+        EXPECT_EQ(theApp.m_bDesktopIcon * 100 + theApp.m_bQuickLaunchIcon * 10 + theApp.m_bStartWithWindows,
+                  c.desktop * 100 + c.quickLaunch * 10 + c.startup);
     }
     theApp.m_bSilent = 0;
 }
