@@ -59,8 +59,7 @@ int ShowProgressStages(const std::string& folder)
     frame.Show();
     const uint32_t total = 6543210;
     auto measure = [&](uint32_t from, uint32_t to) {
-        for (uint32_t done = from; done <= to; done += 65536)
-            frame.SetProgress(done, total, 1);
+        for (uint32_t done = from; done <= to; done += 65536) frame.SetProgress(done, total, 1);
     };
     const struct {
         const char* name;
@@ -90,8 +89,8 @@ int ShowProgressStages(const std::string& folder)
         FromWorker(stage.reports);
         PumpFor(700);
         std::string shot = folder + "/progress-" + stage.name + ".png";
-        std::string command = "import -window \"$(xdotool search --onlyvisible --name '^Downloading latest')\" '" +
-                              shot + "'";
+        std::string command =
+            "import -window \"$(xdotool search --onlyvisible --name '^Downloading latest')\" '" + shot + "'";
         bool taken = std::system(command.c_str()) == 0;
         std::printf("%s: %s\n", stage.name, taken ? shot.c_str() : "not photographed");
         failed += !taken;

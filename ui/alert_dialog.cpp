@@ -18,7 +18,10 @@ void FlashUntilForeground(CWnd* window)
     FlashWindowEx(&flash);
 }
 
-CAlertDialog::CAlertDialog() : CDialogEx(kTemplateId, nullptr, kTitleControl), titleLabel(), message(), title() {}
+CAlertDialog::CAlertDialog()
+    : CDialogEx(kTemplateId, nullptr, kTitleControl), titleLabel(), message(), title()
+{
+}
 
 void CAlertDialog::SetMessage(const char* text) { lstrcpynA(message, text ? text : "", sizeof message); }
 

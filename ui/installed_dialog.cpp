@@ -14,7 +14,9 @@ const AFX_MSGMAP CInstalledDialog::messageMap = {&CDialogEx::messageMap, CInstal
 const AFX_MSGMAP* CInstalledDialog::GetMessageMap() const { return &messageMap; }
 
 CInstalledDialog::CInstalledDialog()
-    : CDialogEx(kTemplateId, nullptr, kTitleControl), icon(kAppIconListId, kAppIconIndex, kAppIconSize), titleLabel()
+    : CDialogEx(kTemplateId, nullptr, kTitleControl),
+      icon(kAppIconListId, kAppIconIndex, kAppIconSize),
+      titleLabel()
 {
 }
 
