@@ -8,40 +8,40 @@
 #include "ui/no_response_dialog.h"
 #include "ui/proxy_settings_dialog.h"
 
+#include <map>
 #include <memory>
+#include <sstream>
 
 namespace {
 
-const char kInstall[] = "Quorvalent - Install";
-const char kCancel[] = "Cancel Quorvalent Installation?";
-const char kInstalled[] = "Quorvalent - Already Installed";
-const char kNoResponse[] = "No Response From Quorvalent Server";
-
-DialogStep Key(const char* caption, WPARAM key)
+// Steps written "D:ACT ...": D the dialog (I Install, C its Cancel question, A Already Installed, N No
+// Response, P Proxy Settings); ACT a button to click (its id), Return, Escape, close (the close box), or
+// =XYZ: the Install dialog's desktop, startup and Quick Launch boxes must be X, Y and Z (1 checked).
+std::vector<DialogStep> Steps(const std::string& script)
 {
-    return {caption, [key](HWND) { PostKeyToFocus(key); }};
+    const std::map<char, const char*> captions = {{'I', "Quorvalent - Install"},
+                                                  {'C', "Cancel Quorvalent Installation?"},
+                                                  {'A', "Quorvalent - Already Installed"},
+                                                  {'N', "No Response From Quorvalent Server"},
+                                                  {'P', "Proxy Settings"}};
+    std::vector<DialogStep> steps;
+    std::istringstream words(script);
+    for (std::string word; words >> word;) {
+        steps.push_back({captions.at(word[0]), [act = word.substr(2)](HWND d) {
+                             if (act == "Return" || act == "Escape")
+                                 PostKeyToFocus(act == "Return" ? VK_RETURN : VK_ESCAPE);
+                             else if (act == "close")
+                                 PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+                             else if (act[0] == '=')
+                                 for (int i = 0; i < 3; ++i)
+                                     EXPECT_EQ(IsDlgButtonChecked(d, 1168 + i), UINT(act[1 + i] - '0'))
+                                         << 1168 + i;
+                             else
+                                 ClickButton(d, std::stoi(act));
+                         }});
+    }
+    return steps;
 }
-DialogStep Click(const char* caption, int id)
-{
-    return {caption, [id](HWND d) { ClickButton(d, id); }};
-}
-DialogStep CloseBox(const char* caption)
-{
-    return {caption, [](HWND d) { PostMessageA(d, WM_CLOSE, 0, 0); }};
-}
-// Clicks the Install dialog's boxes: desktop 1168, startup 1169, Quick Launch 1170.
-DialogStep Toggle(std::vector<int> boxes)
-{
-    return {kInstall, [boxes](HWND d) {
-                for (int id : boxes) ClickButton(d, id);
-            }};
-}
-// The desktop box cleared, the two others still checked.
-const DialogStep kAsLeft = {kInstall, [](HWND d) {
-                                EXPECT_EQ(IsDlgButtonChecked(d, 1168) * 4 + IsDlgButtonChecked(d, 1169) * 2 +
-                                              IsDlgButtonChecked(d, 1170),
-                                          3u);
-                            }};
 
 }  // namespace
 
@@ -54,10 +54,10 @@ TEST(InstallerDialogs, BoldLineFirstFocusAndNoOwner)
         const char* caption;
         CDialogEx* dialog;
         int boldId, focusId;
-    } cases[] = {{kInstall, new CInstallDialog, 1008, IDOK},
-                 {kInstalled, new CInstalledDialog, 1008, IDOK},
-                 {kCancel, new CCancelDialog, 1008, IDCANCEL},
-                 {kNoResponse, new CNoResponseDialog, 1006, IDOK},
+    } cases[] = {{"Quorvalent - Install", new CInstallDialog, 1008, IDOK},
+                 {"Quorvalent - Already Installed", new CInstalledDialog, 1008, IDOK},
+                 {"Cancel Quorvalent Installation?", new CCancelDialog, 1008, IDCANCEL},
+                 {"No Response From Quorvalent Server", new CNoResponseDialog, 1006, IDOK},
                  {"Proxy Settings", new CProxySettingsDialog, 0, IDOK},
                  {"Cut", alert, 1008, IDOK}};
     for (const auto& c : cases) {
@@ -77,34 +77,28 @@ TEST(InstallerDialogs, BoldLineFirstFocusAndNoOwner)
 
 TEST(InstallerDialogs, TheCancelQuestionRemoveAndProxiesAnswerAsTheyShould)
 {
-    auto install = [] {
-        CInstallDialog* dialog = new CInstallDialog;
-        dialog->desktopIcon = dialog->quickLaunchIcon = dialog->startWithWindows = 1;
-        return static_cast<CDialogEx*>(dialog);
-    };
-    auto installed = [] { return static_cast<CDialogEx*>(new CInstalledDialog); };
-    auto noResponse = [] { return static_cast<CDialogEx*>(new CNoResponseDialog); };
     const struct {
-        std::function<CDialogEx*()> make;
-        std::vector<DialogStep> steps;
+        char dialog;
+        const char* steps;
         int32_t result;
-    } cases[] = {
-        {install, {Key(kInstall, VK_ESCAPE), Click(kCancel, IDOK)}, IDCANCEL},
-        {install,
-         {Toggle({1168}), Key(kInstall, VK_ESCAPE), Click(kCancel, IDCANCEL), kAsLeft,
-          Key(kInstall, VK_RETURN)},
-         IDOK},
-        // The question's default is No, and its close box and Escape are No too.
-        {install,
-         {Toggle({1168}), Click(kInstall, IDCANCEL), Key(kCancel, VK_RETURN), kAsLeft, CloseBox(kInstall),
-          CloseBox(kCancel), CloseBox(kInstall), Key(kCancel, VK_ESCAPE), kAsLeft, Click(kInstall, IDOK)},
-         IDOK},
-        {installed, {Click(kInstalled, 3)}, 3},
-        {installed, {CloseBox(kInstalled)}, IDCANCEL},
-        {noResponse, {Click(kNoResponse, 3), Click("Proxy Settings", IDOK), Click(kNoResponse, IDOK)}, IDOK}};
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        std::unique_ptr<CDialogEx> dialog(cases[i].make());
-        EXPECT_EQ(RunScripted(*dialog, cases[i].steps), cases[i].result) << "case " << i;
+    } cases[] = {{'I', "I:Escape C:1", IDCANCEL},
+                 {'I', "I:1168 I:Escape C:2 I:=011 I:Return", IDOK},
+                 // The question's default is No, and so are its close box and Escape.
+                 {'I', "I:1168 I:2 C:Return I:=011 I:close C:close I:close C:Escape I:=011 I:1", IDOK},
+                 {'A', "A:3", 3},
+                 {'A', "A:close", IDCANCEL},
+                 {'N', "N:3 P:1 N:1", IDOK}};
+    for (const auto& c : cases) {
+        std::unique_ptr<CDialogEx> dialog;
+        if (c.dialog == 'I') {
+            CInstallDialog* install = new CInstallDialog;
+            install->desktopIcon = install->quickLaunchIcon = install->startWithWindows = 1;
+            dialog.reset(install);
+        } else {
+            dialog.reset(c.dialog == 'A' ? static_cast<CDialogEx*>(new CInstalledDialog)
+                                         : new CNoResponseDialog);
+        }
+        EXPECT_EQ(RunScripted(*dialog, Steps(c.steps)), c.result) << c.steps;
     }
 }
 
@@ -112,22 +106,22 @@ TEST(RunInstallDialog, StoresTheChoicesOnlyWhenInstallIsChosen)
 {
     const struct {
         uint8_t silent;
-        std::vector<DialogStep> steps;
+        const char* steps;
         bool goesOn;
-        uint8_t desktop, quickLaunch, startup;
-    } cases[] = {
-        {0, {Toggle({1168, 1169, 1170}), Click(kInstall, IDOK)}, true, 0, 0, 0},
-        {0, {Toggle({1170}), Click(kInstall, IDOK)}, true, 1, 0, 1},
-        {0, {Toggle({1168, 1169, 1170}), Click(kInstall, IDCANCEL), Click(kCancel, IDOK)}, false, 1, 1, 1},
-        {1, {}, true, 1, 1, 1}};
+        int flags;  // desktop, Quick Launch, startup as decimal digits
+    } cases[] = {{0, "I:1168 I:1169 I:1170 I:1", true, 0},
+                 {0, "I:1170 I:1", true, 101},
+                 {0, "I:1168 I:1169 I:1170 I:2 C:1", false, 111},
+                 {1, "", true, 111}};
     for (const auto& c : cases) {
         theApp.m_bSilent = c.silent;
         theApp.m_bDesktopIcon = theApp.m_bQuickLaunchIcon = theApp.m_bStartWithWindows = 1;
         bool goesOn = false;
-        EXPECT_TRUE(RunScripted([&] { goesOn = theApp.RunInstallDialog(); }, c.steps));
-        EXPECT_EQ(goesOn, c.goesOn);
+        EXPECT_TRUE(RunScripted([&] { goesOn = theApp.RunInstallDialog(); }, Steps(c.steps))) << c.steps;
+        EXPECT_EQ(goesOn, c.goesOn) << c.steps;
         EXPECT_EQ(theApp.m_bDesktopIcon * 100 + theApp.m_bQuickLaunchIcon * 10 + theApp.m_bStartWithWindows,
-                  c.desktop * 100 + c.quickLaunch * 10 + c.startup);
+                  c.flags)
+            << c.steps;
     }
     theApp.m_bSilent = 0;
 }
