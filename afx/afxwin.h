@@ -1,6 +1,10 @@
 // The small part of the MFC 4.2 application framework that the installer uses,
 // built over Wine's real user32, kernel32, ole32 and wsock32. It keeps MFC's
 // documented behaviour for the calls made here and offers nothing more.
+// This header: CWinThread, AfxBeginThread and the message pump (afx/thread.cpp);
+// CWinApp, the thread lookup and the start-up helpers (afx/app.cpp); the
+// program entry (afx/winmain.cpp). Windows: wnd.h, frame.h, dialog.h,
+// dialog_template.h, controls.h, font.h.
 #pragma once
 
 #ifndef NOMINMAX
@@ -112,6 +116,11 @@ void AfxSetThread(CWinThread* thread);
 // PreTranslateMessage of the message's window and then of each parent up to
 // its top-level window; TRUE as soon as one takes the message.
 BOOL AfxWalkPreTranslateTree(MSG* msg);
+// Takes the next message of the calling thread and hands it on: through the
+// thread object's PumpMessage when the thread has one, else as that would
+// (PreTranslateMessage of the window and its parents, then TranslateMessage
+// and DispatchMessage). FALSE on WM_QUIT, which is left for the caller.
+BOOL AfxPumpMessage();
 
 // Start-up helpers with their MFC effects.
 void AfxEnableControlContainer();   // no ActiveX controls are hosted: nothing to do

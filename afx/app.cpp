@@ -1,6 +1,7 @@
+// The application object, the calling thread's framework object and the
+// start-up helpers.
 #include "afx/afxwin.h"
 
-#include <cstring>
 #include <winsock.h>
 
 extern "C" {
@@ -11,54 +12,6 @@ char** __argv = nullptr;
 namespace {
 CWinApp* g_application = nullptr;
 thread_local CWinThread* t_thread = nullptr;
-}
-
-BOOL CWinThread::InitInstance() { return FALSE; }
-
-int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
-
-const AFX_THREAD_MSGMAP_ENTRY* CWinThread::GetThreadMessageMap() const { return nullptr; }
-
-bool CWinThread::DispatchThreadMessage(const MSG& msg)
-{
-    const AFX_THREAD_MSGMAP_ENTRY* entry = GetThreadMessageMap();
-    for (; entry && entry->nMessage != 0; ++entry) {
-        if (entry->nMessage == msg.message) {
-            (this->*entry->pfnHandler)(msg.wParam, msg.lParam);
-            return true;
-        }
-    }
-    return false;
-}
-
-BOOL CWinThread::PreTranslateMessage(MSG* msg)
-{
-    if (msg->hwnd == nullptr)
-        return DispatchThreadMessage(*msg);
-    return AfxWalkPreTranslateTree(msg);
-}
-
-BOOL CWinThread::PumpMessage()
-{
-    BOOL got = GetMessageA(&m_msgCur, nullptr, 0, 0);
-    if (got == 0 || got == -1)
-        return FALSE;
-    if (!PreTranslateMessage(&m_msgCur)) {
-        TranslateMessage(&m_msgCur);
-        DispatchMessageA(&m_msgCur);
-    }
-    return TRUE;
-}
-
-int CWinThread::Run()
-{
-    for (;;) {
-        if (m_pMainWnd == nullptr && !PeekMessageA(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE))
-            PostQuitMessage(0);
-        if (!PumpMessage())
-            break;
-    }
-    return ExitInstance();
 }
 
 CWinApp::CWinApp(const char* appName) : m_pszAppName(appName), m_szRegistryKey()

@@ -19,9 +19,4 @@ void CButton::SetCheck(int state) { SendMessageA(m_hWnd, BM_SETCHECK, static_cas
 
 const CRuntimeClass* CEdit::GetRuntimeClass() const { return &classCEdit; }
 
-void CEdit::SetSel(int start, int end)
-{
-    SendMessageA(m_hWnd, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
-}
-
 void CEdit::LimitText(int count) { SendMessageA(m_hWnd, EM_LIMITTEXT, static_cast<WPARAM>(count), 0); }

@@ -30,8 +30,6 @@ public:
     const CRuntimeClass* GetRuntimeClass() const override;
     static const CRuntimeClass classCEdit;
 
-    // Selects characters start to end; 0 and -1 select everything.
-    void SetSel(int start, int end);
     // The most characters the user may type (0: the system's limit).
     void LimitText(int count);
 };

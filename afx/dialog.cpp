@@ -1,6 +1,6 @@
 #include "afx/dialog.h"
 
-#include <cstring>
+#include "afx/dialog_template.h"
 
 CDataExchange::CDataExchange(CWnd* dialog, BOOL saveAndValidate)
     : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog), m_bFailed(FALSE)
@@ -50,7 +50,6 @@ void DDX_Check(CDataExchange* dx, int id, int& value)
 }
 
 const CRuntimeClass CDialog::classCDialog = {"CDialog", &CWnd::classCWnd};
-
 
 CDialog::CDialog(UINT templateId, CWnd* parent)
     : m_lpszTemplateName(MAKEINTRESOURCEA(templateId)), m_lpDialogTemplate(nullptr),
@@ -155,12 +154,8 @@ int32_t CDialog::RunModalIndirect(const DLGTEMPLATE* dialogTemplate, HWND owner)
 int32_t CDialog::DoModal()
 {
     const DLGTEMPLATE* dialogTemplate = m_lpDialogTemplate;
-    if (m_lpszTemplateName) {
-        HMODULE module = GetModuleHandleA(nullptr);
-        HRSRC resource = FindResourceA(module, m_lpszTemplateName, reinterpret_cast<LPCSTR>(RT_DIALOG));
-        HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
-        dialogTemplate = loaded ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
-    }
+    if (m_lpszTemplateName)
+        dialogTemplate = AfxLoadDialogResource(nullptr, m_lpszTemplateName, nullptr);
     if (!dialogTemplate)
         return -1;
     CWnd* ownerObject = m_pParentWnd;

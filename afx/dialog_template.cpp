@@ -116,16 +116,23 @@ BOOL CDialogTemplate::SetTemplate(const void* data, size_t size)
     return Replace(memory, size);
 }
 
-BOOL CDialogTemplate::Load(HMODULE module, const char* name)
+const DLGTEMPLATE* AfxLoadDialogResource(HMODULE module, const char* name, size_t* size)
 {
     if (!module)
         module = GetModuleHandleA(nullptr);
     HRSRC resource = FindResourceA(module, name, reinterpret_cast<LPCSTR>(RT_DIALOG));
     HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
     const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data)
-        return FALSE;
-    return SetTemplate(data, SizeofResource(module, resource));
+    if (size)
+        *size = data ? SizeofResource(module, resource) : 0;
+    return static_cast<const DLGTEMPLATE*>(data);
+}
+
+BOOL CDialogTemplate::Load(HMODULE module, const char* name)
+{
+    size_t size = 0;
+    const DLGTEMPLATE* data = AfxLoadDialogResource(module, name, &size);
+    return data && SetTemplate(data, size);
 }
 
 BOOL CDialogTemplate::SetFont(const char* face, WORD points)
@@ -177,25 +184,6 @@ BOOL CDialogTemplate::SetFont(const char* face, WORD points)
     GlobalUnlock(memory);
     GlobalUnlock(m_hTemplate);
     return Replace(memory, newSize);
-}
-
-BOOL CDialogTemplate::GetFont(char* face, size_t faceSize, WORD* points) const
-{
-    if (!m_hTemplate || !face || faceSize == 0)
-        return FALSE;
-    const BYTE* data = static_cast<const BYTE*>(GlobalLock(m_hTemplate));
-    DialogTemplateLayout layout;
-    BOOL found = data && ParseDialogTemplate(data, m_size, &layout) && layout.hasFont;
-    if (found) {
-        std::memcpy(points, data + layout.fontOffset, sizeof *points);
-        const BYTE* text = data + layout.fontOffset + FontHeaderSize(layout.extended);
-        int bytes = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const WCHAR*>(text), -1, face,
-                                        static_cast<int>(faceSize), nullptr, nullptr);
-        found = bytes > 0;
-    }
-    if (data)
-        GlobalUnlock(m_hTemplate);
-    return found;
 }
 
 const DLGTEMPLATE* CDialogTemplate::Lock()

@@ -17,6 +17,11 @@ struct DialogTemplateLayout {
     bool hasFont;
 };
 
+// The RT_DIALOG resource `name` of `module` (null: the program) and its size
+// in bytes; null when it is missing or cannot be loaded. The bytes belong to
+// the module. CDialog::DoModal and CDialogTemplate::Load both load this way.
+const DLGTEMPLATE* AfxLoadDialogResource(HMODULE module, const char* name, size_t* size);
+
 // Finds the parts of a template of `size` bytes; false when the bytes run
 // out before the template's header, menu, class, title and font are complete.
 bool ParseDialogTemplate(const BYTE* data, size_t size, DialogTemplateLayout* layout);
@@ -38,8 +43,6 @@ public:
     // when it has none); the items follow unchanged. FALSE when nothing is
     // held, the face is empty or longer than LF_FACESIZE, or memory runs out.
     BOOL SetFont(const char* face, WORD points);
-    // Reads the font back; FALSE when the template names none.
-    BOOL GetFont(char* face, size_t faceSize, WORD* points) const;
 
     // The template for the system's dialog creation, valid until Unlock.
     const DLGTEMPLATE* Lock();

@@ -1,5 +1,24 @@
-// Thread objects: construction, and the worker threads of AfxBeginThread.
-#include "afx/afxwin.h"
+// CWinThread: construction, the message loop shared by the run loop and every
+// modal loop, and the worker threads of AfxBeginThread.
+#include "afx/wnd.h"
+
+namespace {
+
+// Takes one message into `msg` and hands it on; the thread object, when there
+// is one, gets it first. FALSE on WM_QUIT or when no message can be taken.
+BOOL PumpOneMessage(MSG& msg, CWinThread* thread)
+{
+    if (GetMessageA(&msg, nullptr, 0, 0) <= 0)
+        return FALSE;
+    BOOL taken = thread ? thread->PreTranslateMessage(&msg) : msg.hwnd && AfxWalkPreTranslateTree(&msg);
+    if (!taken) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return TRUE;
+}
+
+}  // namespace
 
 CWinThread::CWinThread()
     : m_pMainWnd(nullptr),
@@ -22,6 +41,66 @@ CWinThread::~CWinThread()
 {
     if (m_hThread)
         CloseHandle(m_hThread);
+}
+
+BOOL CWinThread::InitInstance() { return FALSE; }
+
+int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
+
+const AFX_THREAD_MSGMAP_ENTRY* CWinThread::GetThreadMessageMap() const { return nullptr; }
+
+bool CWinThread::DispatchThreadMessage(const MSG& msg)
+{
+    const AFX_THREAD_MSGMAP_ENTRY* entry = GetThreadMessageMap();
+    for (; entry && entry->nMessage != 0; ++entry) {
+        if (entry->nMessage == msg.message) {
+            (this->*entry->pfnHandler)(msg.wParam, msg.lParam);
+            return true;
+        }
+    }
+    return false;
+}
+
+BOOL CWinThread::PreTranslateMessage(MSG* msg)
+{
+    if (msg->hwnd == nullptr)
+        return DispatchThreadMessage(*msg);
+    return AfxWalkPreTranslateTree(msg);
+}
+
+BOOL CWinThread::PumpMessage() { return PumpOneMessage(m_msgCur, this); }
+
+int CWinThread::Run()
+{
+    for (;;) {
+        if (m_pMainWnd == nullptr && !PeekMessageA(&m_msgCur, nullptr, 0, 0, PM_NOREMOVE))
+            PostQuitMessage(0);
+        if (!PumpMessage())
+            break;
+    }
+    return ExitInstance();
+}
+
+BOOL AfxWalkPreTranslateTree(MSG* msg)
+{
+    for (HWND window = msg->hwnd; window; window = GetParent(window)) {
+        CWnd* object = CWnd::FromHandlePermanent(window);
+        if (object && object->PreTranslateMessage(msg))
+            return TRUE;
+        // Top-level windows end the walk; owners are not parents here.
+        if (!(GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+            break;
+    }
+    return FALSE;
+}
+
+BOOL AfxPumpMessage()
+{
+    CWinThread* thread = AfxGetThread();
+    if (thread)
+        return thread->PumpMessage();
+    MSG msg;
+    return PumpOneMessage(msg, nullptr);
 }
 
 DWORD WINAPI CWinThread::ThreadEntry(LPVOID self)

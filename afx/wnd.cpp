@@ -40,6 +40,8 @@ CWnd* CWnd::FromHandlePermanent(HWND window)
     return static_cast<CWnd*>(GetPropA(window, kWindowObjectProperty));
 }
 
+const MSG* CWnd::GetCurrentMessage() { return &t_currentMessage; }
+
 void CWnd::BindHandle(HWND window)
 {
     m_hWnd = window;

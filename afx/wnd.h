@@ -1,7 +1,8 @@
 // CWnd: a C++ object bound to a system window, with message maps as plain
 // tables. Windows are bound by subclassing: the object's window procedure sees
 // each message first and hands what its map does not take to the procedure
-// that was there before (Default).
+// that was there before (Default). CWnd lives in afx/wnd.cpp, the window
+// classes of AfxRegisterWndClass in afx/wnd_class.cpp.
 #pragma once
 
 #include "afx/afxwin.h"
@@ -63,6 +64,9 @@ public:
 
     // The object bound to a window, or null when none is. Any thread.
     static CWnd* FromHandlePermanent(HWND window);
+    // The message that the calling thread's window procedure is handling now;
+    // for handlers that serve several messages.
+    static const MSG* GetCurrentMessage();
 
     // Binds an existing window without changing its window procedure.
     // False when this object or the window is bound already.
@@ -182,9 +186,3 @@ LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // User-interface thread only.
 const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr,
                                 HBRUSH background = nullptr, HICON icon = nullptr);
-
-// Takes the next message of the calling thread and hands it on: to the thread's
-// message map when it has no window, else through PreTranslateMessage of the
-// window and its parents, then TranslateMessage and DispatchMessage. False on
-// WM_QUIT (which is left for the caller).
-BOOL AfxPumpMessage();

@@ -1,7 +1,5 @@
 #include "ui/alert_dialog.h"
 
-#include "ui/dialog_font.h"
-
 namespace {
 const int kTitleControl = 1008;
 const int kMessageControl = 1006;
@@ -20,7 +18,10 @@ void FlashUntilForeground(CWnd* window)
     FlashWindowEx(&flash);
 }
 
-CAlertDialog::CAlertDialog() : CDialogEx(kTemplateId), titleLabel(), message(), title() {}
+CAlertDialog::CAlertDialog()
+    : CDialogEx(kTemplateId, nullptr, kTitleControl), titleLabel(), message(), title()
+{
+}
 
 void CAlertDialog::SetMessage(const char* text) { lstrcpynA(message, text ? text : "", sizeof message); }
 
@@ -38,6 +39,5 @@ BOOL CAlertDialog::OnInitDialog()
     CDialogEx::OnInitDialog();
     FlashUntilForeground(this);
     SetWindowText(title);
-    titleLabel.SetFont(DialogBoldFont(), TRUE);
     return TRUE;
 }

@@ -27,7 +27,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
-    // Fills the controls, flashes the taskbar button, sets the caption to
-    // the title and the bold font on the title line; the focus stays on OK.
+    // Fills the controls, draws the title line bold, flashes the taskbar
+    // button and sets the caption to the title; the focus stays on OK.
     BOOL OnInitDialog() override;
 };

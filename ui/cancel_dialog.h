@@ -18,6 +18,4 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
-    // Binds the controls and draws the title line bold.
-    BOOL OnInitDialog() override;
 };

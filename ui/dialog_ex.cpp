@@ -1,21 +1,27 @@
 #include "ui/dialog_ex.h"
 
 #include "afx/dialog_template.h"
+#include "ui/dialog_font.h"
 #include "ui/sizing_hit_test.h"
 
+namespace {
+const LayerRules kDialogRules = {true, false, false};
+}  // namespace
+
 const AFX_MSGMAP_ENTRY CDialogEx::messageEntries[] = {
-    {WM_ACTIVATE, 0, 0, AFX_HANDLER(&CDialogEx::OnActivate)},
-    {WM_WINDOWPOSCHANGING, 0, 0, AFX_HANDLER(&CDialogEx::OnWindowPosChanging)},
-    {WM_MOUSEACTIVATE, 0, 0, AFX_HANDLER(&CDialogEx::OnMouseActivate)},
+    {WM_ACTIVATE, 0, 0, AFX_HANDLER(&CDialogEx::OnLayerMessage)},
+    {WM_WINDOWPOSCHANGING, 0, 0, AFX_HANDLER(&CDialogEx::OnLayerMessage)},
+    {WM_MOUSEACTIVATE, 0, 0, AFX_HANDLER(&CDialogEx::OnLayerMessage)},
     {WM_NCHITTEST, 0, 0, AFX_HANDLER(&CDialogEx::OnNcHitTest)},
-    {WM_TASKBAR_BUTTON_MENU, 0, 0, AFX_HANDLER(&CDialogEx::OnTaskbarMenu)},
+    {WM_TASKBAR_BUTTON_MENU, 0, 0, AFX_HANDLER(&CDialogEx::OnLayerMessage)},
     {0, 0, 0, nullptr},
 };
 const AFX_MSGMAP CDialogEx::messageMap = {&CDialog::messageMap, CDialogEx::messageEntries};
 
 const AFX_MSGMAP* CDialogEx::GetMessageMap() const { return &messageMap; }
 
-CDialogEx::CDialogEx(UINT templateId, CWnd* parent) : CDialog(templateId, parent), layer(), resizeMode(0)
+CDialogEx::CDialogEx(UINT templateId, CWnd* parent, int boldLabelId)
+    : CDialog(templateId, parent), layer(), resizeMode(0), boldLabelId_(boldLabelId)
 {
     layer.SetLevel(this, WindowLayer::kModalLevel);
 }
@@ -42,41 +48,23 @@ int32_t CDialogEx::DoModal()
     return result;
 }
 
-LRESULT CDialogEx::OnActivate(WPARAM wParam, LPARAM)
+BOOL CDialogEx::OnInitDialog()
 {
-    if (IsWindowVisible(m_hWnd) && LOWORD(wParam) != WA_INACTIVE && WindowLayer::HasModalMember()) {
-        WindowLayer::ActivateTopModal();
-        return 0;
+    CDialog::OnInitDialog();
+    if (boldLabelId_) {
+        CFont* bold = DialogBoldFont();
+        SendDlgItemMessageA(m_hWnd, boldLabelId_, WM_SETFONT,
+                            reinterpret_cast<WPARAM>(bold ? bold->GetSafeHandle() : nullptr), TRUE);
     }
-    return Default();
+    return TRUE;
 }
 
-LRESULT CDialogEx::OnWindowPosChanging(WPARAM, LPARAM lParam)
+LRESULT CDialogEx::OnLayerMessage(WPARAM wParam, LPARAM lParam)
 {
-    WINDOWPOS* position = reinterpret_cast<WINDOWPOS*>(lParam);
-    if (position && IsWindowVisible(m_hWnd) && layer.GetLevel() == WindowLayer::kModalLevel &&
-        !(position->flags & SWP_NOZORDER)) {
-        WindowLayer::RaiseModal();
-        position->flags |= SWP_NOZORDER;
-        return 0;
-    }
-    return Default();
-}
-
-LRESULT CDialogEx::OnMouseActivate(WPARAM wParam, LPARAM)
-{
-    if (reinterpret_cast<HWND>(wParam) == m_hWnd && !layer.IsTopModal()) {
-        WindowLayer::RejectClick();
-        return MA_NOACTIVATEANDEAT;
-    }
+    LRESULT result = 0;
+    if (layer.FilterMessage(m_hWnd, kDialogRules, GetCurrentMessage()->message, wParam, lParam, &result))
+        return result;
     return Default();
 }
 
 LRESULT CDialogEx::OnNcHitTest(WPARAM, LPARAM) { return FilterSizingHitTest(resizeMode, Default()); }
-
-LRESULT CDialogEx::OnTaskbarMenu(WPARAM, LPARAM)
-{
-    if (layer.MayActivate())
-        return Default();
-    return 0;
-}

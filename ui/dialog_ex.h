@@ -15,8 +15,10 @@
 // for an alert).
 class CDialogEx : public CDialog {
 public:
-    // `parent` is kept for the framework but plays no part in the run.
-    explicit CDialogEx(UINT templateId, CWnd* parent = nullptr);
+    // `parent` is kept for the framework but plays no part in the run. The
+    // control `boldLabelId` (none for 0) gets DialogBoldFont once the
+    // controls are filled.
+    explicit CDialogEx(UINT templateId, CWnd* parent = nullptr, int boldLabelId = 0);
     ~CDialogEx() override;
 
     // 1 for OK, 2 for Cancel, Escape or the close box, or the code that the
@@ -28,19 +30,18 @@ public:
     uint8_t resizeMode;
 
 protected:
+    // The framework's initialisation, then the bold label's font.
+    BOOL OnInitDialog() override;
+
     const AFX_MSGMAP* GetMessageMap() const override;
     static const AFX_MSGMAP messageMap;
 
-    LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
-    LRESULT OnWindowPosChanging(WPARAM wParam, LPARAM lParam);
-    LRESULT OnMouseActivate(WPARAM wParam, LPARAM lParam);
+    // Activation, z-order, mouse activation and the taskbar button menu.
+    LRESULT OnLayerMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
-    LRESULT OnTaskbarMenu(WPARAM wParam, LPARAM lParam);
 
 private:
     static const AFX_MSGMAP_ENTRY messageEntries[];
-};
 
-// The message the system sends when the user right-clicks a window's
-// taskbar button.
-const UINT WM_TASKBAR_BUTTON_MENU = 0x0313;
+    int boldLabelId_;
+};

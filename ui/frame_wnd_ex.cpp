@@ -1,6 +1,5 @@
 #include "ui/frame_wnd_ex.h"
 
-#include "ui/dialog_ex.h"
 #include "ui/sizing_hit_test.h"
 #include "ui/theme_library.h"
 
@@ -8,6 +7,7 @@ namespace {
 
 const DWORD kFrameStyle = WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
 const UINT kQuietRedraw = SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+const LayerRules kFrameRules = {false, true, true};
 
 bool CanTakeTab(HWND window)
 {
@@ -67,10 +67,10 @@ const CRuntimeClass CFrameWndEx::classCFrameWndEx = {"CFrameWndEx", &CFrameWnd::
 const AFX_MSGMAP_ENTRY CFrameWndEx::messageEntries[] = {
     {WM_SETFOCUS, 0, 0, AFX_HANDLER(&CFrameWndEx::OnSetFocus)},
     {WM_NCDESTROY, 0, 0, AFX_HANDLER(&CFrameWndEx::OnNcDestroyMessage)},
-    {WM_ACTIVATE, 0, 0, AFX_HANDLER(&CFrameWndEx::OnActivate)},
-    {WM_WINDOWPOSCHANGING, 0, 0, AFX_HANDLER(&CFrameWndEx::OnWindowPosChanging)},
-    {WM_MOUSEACTIVATE, 0, 0, AFX_HANDLER(&CFrameWndEx::OnMouseActivate)},
-    {WM_TASKBAR_BUTTON_MENU, 0, 0, AFX_HANDLER(&CFrameWndEx::OnTaskbarMenu)},
+    {WM_ACTIVATE, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
+    {WM_WINDOWPOSCHANGING, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
+    {WM_MOUSEACTIVATE, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
+    {WM_TASKBAR_BUTTON_MENU, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
     {WM_THEMECHANGED, 0, 0, AFX_HANDLER(&CFrameWndEx::OnThemeChanged)},
     {WM_NCHITTEST, 0, 0, AFX_HANDLER(&CFrameWndEx::OnNcHitTest)},
     {0, 0, 0, nullptr},
@@ -183,43 +183,12 @@ LRESULT CFrameWndEx::OnNcDestroyMessage(WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT CFrameWndEx::OnActivate(WPARAM wParam, LPARAM)
+LRESULT CFrameWndEx::OnLayerMessage(WPARAM wParam, LPARAM lParam)
 {
-    if (LOWORD(wParam) != WA_INACTIVE && WindowLayer::HasModalMember()) {
-        WindowLayer::ActivateTopModal();
-        SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, kQuietRedraw);
-        return 0;
-    }
+    LRESULT result = 0;
+    if (layer.FilterMessage(m_hWnd, kFrameRules, GetCurrentMessage()->message, wParam, lParam, &result))
+        return result;
     return Default();
-}
-
-LRESULT CFrameWndEx::OnWindowPosChanging(WPARAM, LPARAM lParam)
-{
-    WINDOWPOS* position = reinterpret_cast<WINDOWPOS*>(lParam);
-    if (position && layer.GetLevel() == WindowLayer::kModalLevel) {
-        if (!(position->flags & SWP_NOZORDER)) {
-            WindowLayer::RaiseModal();
-            position->flags |= SWP_NOZORDER;
-        }
-        return 0;
-    }
-    return Default();
-}
-
-LRESULT CFrameWndEx::OnMouseActivate(WPARAM wParam, LPARAM)
-{
-    if (reinterpret_cast<HWND>(wParam) == m_hWnd && !layer.MayActivate()) {
-        WindowLayer::RejectClick();
-        return MA_NOACTIVATEANDEAT;
-    }
-    return Default();
-}
-
-LRESULT CFrameWndEx::OnTaskbarMenu(WPARAM, LPARAM)
-{
-    if (layer.MayActivate())
-        return Default();
-    return 0;
 }
 
 LRESULT CFrameWndEx::OnThemeChanged(WPARAM, LPARAM)

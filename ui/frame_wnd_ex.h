@@ -69,10 +69,8 @@ protected:
 
     LRESULT OnSetFocus(WPARAM wParam, LPARAM lParam);
     LRESULT OnNcDestroyMessage(WPARAM wParam, LPARAM lParam);
-    LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
-    LRESULT OnWindowPosChanging(WPARAM wParam, LPARAM lParam);
-    LRESULT OnMouseActivate(WPARAM wParam, LPARAM lParam);
-    LRESULT OnTaskbarMenu(WPARAM wParam, LPARAM lParam);
+    // Activation, z-order, mouse activation and the taskbar button menu.
+    LRESULT OnLayerMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnThemeChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
 

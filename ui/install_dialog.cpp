@@ -1,7 +1,6 @@
 #include "ui/install_dialog.h"
 
 #include "ui/cancel_dialog.h"
-#include "ui/dialog_font.h"
 
 namespace {
 const int kTitleControl = 1008;
@@ -11,7 +10,7 @@ const int kQuickLaunchIconBox = 1170;
 }  // namespace
 
 CInstallDialog::CInstallDialog()
-    : CDialogEx(kTemplateId),
+    : CDialogEx(kTemplateId, nullptr, kTitleControl),
       titleLabel(),
       icon(kAppIconListId, kAppIconIndex, kAppIconSize),
       quickLaunchIcon(0),
@@ -27,13 +26,6 @@ void CInstallDialog::DoDataExchange(CDataExchange* dx)
     DDX_Check(dx, kQuickLaunchIconBox, quickLaunchIcon);
     DDX_Check(dx, kDesktopIconBox, desktopIcon);
     DDX_Check(dx, kStartWithWindowsBox, startWithWindows);
-}
-
-BOOL CInstallDialog::OnInitDialog()
-{
-    CDialogEx::OnInitDialog();
-    titleLabel.SetFont(DialogBoldFont(), TRUE);
-    return TRUE;
 }
 
 void CInstallDialog::OnCancel()

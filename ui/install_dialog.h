@@ -30,8 +30,6 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
-    // Fills the boxes and draws the title line bold.
-    BOOL OnInitDialog() override;
     // Ends with IDCANCEL only when the Cancel dialog answers Yes; otherwise
     // the dialog stays open with its boxes as they were.
     void OnCancel() override;

@@ -1,7 +1,5 @@
 #include "ui/installed_dialog.h"
 
-#include "ui/dialog_font.h"
-
 namespace {
 const int kTitleControl = 1008;
 const UINT kRemoveButton = 3;
@@ -13,13 +11,12 @@ const AFX_MSGMAP_ENTRY CInstalledDialog::messageEntries[] = {
 };
 const AFX_MSGMAP CInstalledDialog::messageMap = {&CDialogEx::messageMap, CInstalledDialog::messageEntries};
 
-const AFX_MSGMAP* CInstalledDialog::GetMessageMap() const
-{
-    return &messageMap;
-}
+const AFX_MSGMAP* CInstalledDialog::GetMessageMap() const { return &messageMap; }
 
 CInstalledDialog::CInstalledDialog()
-    : CDialogEx(kTemplateId), icon(kAppIconListId, kAppIconIndex, kAppIconSize), titleLabel()
+    : CDialogEx(kTemplateId, nullptr, kTitleControl),
+      icon(kAppIconListId, kAppIconIndex, kAppIconSize),
+      titleLabel()
 {
 }
 
@@ -27,13 +24,6 @@ void CInstalledDialog::DoDataExchange(CDataExchange* dx)
 {
     DDX_Control(dx, kLargeIconControlId, icon);
     DDX_Control(dx, kTitleControl, titleLabel);
-}
-
-BOOL CInstalledDialog::OnInitDialog()
-{
-    CDialogEx::OnInitDialog();
-    titleLabel.SetFont(DialogBoldFont(), TRUE);
-    return TRUE;
 }
 
 LRESULT CInstalledDialog::OnRemove(WPARAM, LPARAM)

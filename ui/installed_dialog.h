@@ -23,8 +23,6 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
-    // Binds the controls and draws the title line bold.
-    BOOL OnInitDialog() override;
     const AFX_MSGMAP* GetMessageMap() const override;
     static const AFX_MSGMAP messageMap;
 

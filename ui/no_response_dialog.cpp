@@ -1,6 +1,5 @@
 #include "ui/no_response_dialog.h"
 
-#include "ui/dialog_font.h"
 #include "ui/proxy_settings_dialog.h"
 
 namespace {
@@ -16,16 +15,9 @@ const AFX_MSGMAP CNoResponseDialog::messageMap = {&CDialogEx::messageMap, CNoRes
 
 const AFX_MSGMAP* CNoResponseDialog::GetMessageMap() const { return &messageMap; }
 
-CNoResponseDialog::CNoResponseDialog() : CDialogEx(kTemplateId), promptLabel() {}
+CNoResponseDialog::CNoResponseDialog() : CDialogEx(kTemplateId, nullptr, kPromptControl), promptLabel() {}
 
 void CNoResponseDialog::DoDataExchange(CDataExchange* dx) { DDX_Control(dx, kPromptControl, promptLabel); }
-
-BOOL CNoResponseDialog::OnInitDialog()
-{
-    CDialogEx::OnInitDialog();
-    promptLabel.SetFont(DialogBoldFont(), TRUE);
-    return TRUE;
-}
 
 LRESULT CNoResponseDialog::OnProxies(WPARAM, LPARAM)
 {

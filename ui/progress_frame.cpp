@@ -14,7 +14,7 @@ const RECT kStatusLineRect = {20, 12, 330, 28};
 const RECT kBarRect = {20, 36, 330, 52};
 const int kTextBufferSize = 256;
 
-volatile LONG g_liveCopies = 0;
+void (*g_copyObserver)(int change) = nullptr;
 
 }  // namespace
 
@@ -27,7 +27,8 @@ char* CopyStatusText(const char* text)
     if (!copy)
         return nullptr;
     std::memcpy(copy, text, length + 1);
-    InterlockedIncrement(&g_liveCopies);
+    if (g_copyObserver)
+        g_copyObserver(+1);
     return copy;
 }
 
@@ -36,10 +37,11 @@ void FreeStatusText(char* copy)
     if (!copy)
         return;
     std::free(copy);
-    InterlockedDecrement(&g_liveCopies);
+    if (g_copyObserver)
+        g_copyObserver(-1);
 }
 
-long LiveStatusTextCopies() { return InterlockedCompareExchange(&g_liveCopies, 0, 0); }
+void SetStatusTextCopyObserver(void (*observer)(int change)) { g_copyObserver = observer; }
 
 const CRuntimeClass CProgressFrame::classCProgressFrame = {"CProgressFrame", &CFrameWndEx::classCFrameWndEx};
 

@@ -20,8 +20,10 @@ const UINT WM_PROGRESS_MEASURE = WM_APP + 12;  // wParam done, lParam total
 // receiver or the sender frees when a report cannot be applied. Any thread.
 char* CopyStatusText(const char* text);
 void FreeStatusText(char* copy);
-// How many copies are alive now (made and not yet freed). Any thread.
-long LiveStatusTextCopies();
+// Test seam: `observer` is told +1 for each copy made and -1 for each copy
+// freed, on the thread that does it (none by default). Set it while no
+// report is on its way.
+void SetStatusTextCopyObserver(void (*observer)(int change));
 
 // Thread: constructed, used for the window-thread operations and deleted on
 // the user-interface thread; Show, SetStatusText and SetProgress from any.

@@ -170,6 +170,43 @@ void WindowLayer::SetLevel(CWnd* owner, uint8_t level)
     owner_ = owner;
 }
 
+bool WindowLayer::FilterMessage(HWND window, const LayerRules& rules, UINT message, WPARAM wParam,
+                                LPARAM lParam, LRESULT* result)
+{
+    *result = 0;
+    bool shown = !rules.whileVisible || IsWindowVisible(window);
+    switch (message) {
+    case WM_ACTIVATE:
+        if (!shown || LOWORD(wParam) == WA_INACTIVE || !HasModalMember())
+            return false;
+        ActivateTopModal();
+        if (rules.redrawOnActivate)
+            SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                         SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return true;
+    case WM_WINDOWPOSCHANGING: {
+        WINDOWPOS* position = reinterpret_cast<WINDOWPOS*>(lParam);
+        if (!position || !shown || level_ != kModalLevel)
+            return false;
+        if (position->flags & SWP_NOZORDER)
+            return rules.keepsEveryPositionChange;
+        RaiseModal();
+        position->flags |= SWP_NOZORDER;
+        return true;
+    }
+    case WM_MOUSEACTIVATE:
+        if (reinterpret_cast<HWND>(wParam) != window || MayActivate())
+            return false;
+        RejectClick();
+        *result = MA_NOACTIVATEANDEAT;
+        return true;
+    case WM_TASKBAR_BUTTON_MENU:
+        return !MayActivate();
+    default:
+        return false;
+    }
+}
+
 bool WindowLayer::IsTopModal() const { return FindTopVisible(kModalLevel) == this; }
 
 bool WindowLayer::MayActivate() const

@@ -25,6 +25,23 @@ public:
     virtual void Flash(HWND window);     // WindowLayer::FlashCaption
 };
 
+// The message the system sends when the user right-clicks a window's
+// taskbar button.
+const UINT WM_TASKBAR_BUTTON_MENU = 0x0313;
+
+// Where the rules differ between the two kinds of member window.
+struct LayerRules {
+    // Activation and z-order rules hold only while the window is visible
+    // (dialogs); otherwise the window takes the default handling.
+    bool whileVisible;
+    // Passing activation on also redraws the window's frame as it is (the
+    // progress window).
+    bool redrawOnActivate;
+    // Once registered, position changes that keep the z-order are answered
+    // here too, without the default handling (the progress window).
+    bool keepsEveryPositionChange;
+};
+
 class WindowLayer {
 public:
     static const uint8_t kModalLevel = 3;
@@ -41,6 +58,15 @@ public:
     void SetLevel(CWnd* owner, uint8_t level);
     uint8_t GetLevel() const { return level_; }
     CWnd* GetOwner() const { return owner_; }
+
+    // The layer's rules for a message of the member's window `window`:
+    // activation (WM_ACTIVATE), z-order (WM_WINDOWPOSCHANGING), mouse
+    // activation (WM_MOUSEACTIVATE) and the taskbar button menu. True when a
+    // rule answered the message, with the answer in `result`; false when the
+    // message takes the window's default handling. The window's thread; the
+    // member need not be registered yet.
+    bool FilterMessage(HWND window, const LayerRules& rules, UINT message, WPARAM wParam, LPARAM lParam,
+                       LRESULT* result);
 
     // True when this member is the topmost visible modal member.
     bool IsTopModal() const;

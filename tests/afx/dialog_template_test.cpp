@@ -8,162 +8,109 @@
 
 namespace {
 
-// Builds templates field by field, little-endian as the system stores them.
-struct Bytes {
-    std::vector<BYTE> data;
-    Bytes& Word(WORD value)
-    {
-        data.push_back(static_cast<BYTE>(value));
-        data.push_back(static_cast<BYTE>(value >> 8));
-        return *this;
-    }
-    Bytes& Dword(DWORD value) { return Word(LOWORD(value)).Word(HIWORD(value)); }
-    Bytes& Byte(BYTE value)
-    {
-        data.push_back(value);
-        return *this;
-    }
-    Bytes& Text(const char* text)
-    {
-        for (; *text; ++text)
-            Word(static_cast<BYTE>(*text));
-        return Word(0);
-    }
-    Bytes& Align()
-    {
-        while (data.size() % 4)
-            data.push_back(0);
-        return *this;
-    }
-};
+// Templates are sequences of little-endian 16-bit words; texts are UTF-16 with their NUL.
+using Words = std::vector<WORD>;
 
-// One push button "OK", id 1, as an item of the plain form.
-Bytes& PlainItem(Bytes& b)
+Words operator+(Words words, const Words& more)
 {
-    return b.Align()
-        .Dword(WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON)  // style
-        .Dword(0)                                          // extended style
-        .Word(250).Word(7).Word(50).Word(14)               // x, y, cx, cy
-        .Word(1)                                           // id
-        .Word(0xFFFF).Word(0x0080)                         // class: button
-        .Text("OK")                                        // title
-        .Word(0);                                          // no creation data
+    words.insert(words.end(), more.begin(), more.end());
+    return words;
 }
 
-std::vector<BYTE> PlainTemplate(bool withFont, const char* title = "")
+Words Text(const char* text)
 {
-    Bytes b;
-    b.Dword(WS_POPUP | WS_CAPTION | DS_MODALFRAME | (withFont ? DS_SETFONT : 0))  // style
-        .Dword(0)                                     // extended style
-        .Word(1)                                      // item count
-        .Word(0).Word(0).Word(307).Word(66)           // x, y, cx, cy
-        .Word(0)                                      // no menu
-        .Word(0)                                      // the dialog class
-        .Text(title);                                 // title
-    if (withFont)
-        b.Word(8).Text("MS Sans Serif");             // point size, face
-    PlainItem(b);
-    return b.data;
+    Words words(text, text + std::strlen(text));
+    words.push_back(0);
+    return words;
 }
 
-std::vector<BYTE> ExtendedTemplate()
+Words Dword(DWORD value)
 {
-    Bytes b;
-    b.Word(1).Word(0xFFFF)                            // version, signature
-        .Dword(0)                                     // help id
-        .Dword(0)                                     // extended style
-        .Dword(WS_POPUP | DS_SETFONT)                 // style
-        .Word(0)                                      // item count
-        .Word(0).Word(0).Word(100).Word(50)           // x, y, cx, cy
-        .Word(0xFFFF).Word(7)                         // menu by ordinal
-        .Word(0)                                      // the dialog class
-        .Text("Ex")                                   // title
-        .Word(9).Word(FW_BOLD).Byte(1).Byte(2)        // points, weight, italic, charset
-        .Text("Arial");                               // face
-    return b.data;
+    return {LOWORD(value), HIWORD(value)};
+}
+
+// A push button "OK", id 1, DWORD-aligned after what comes before it.
+Words Item(const Words& before)
+{
+    Words padding(before.size() % 2);
+    return before + padding + Dword(WS_CHILD | BS_DEFPUSHBUTTON) + Dword(0) + Words{250, 7, 50, 14, 1} +
+           Words{0xFFFF, 0x0080} + Text("OK") + Words{0};
+}
+
+// The plain form: style, extended style, count, x, y, cx, cy, no menu, the dialog class, a title, the font.
+Words Plain(bool withFont, const char* title)
+{
+    Words header = Dword(WS_POPUP | WS_CAPTION | (withFont ? DS_SETFONT : 0)) + Dword(0) +
+                   Words{1, 0, 0, 307, 66, 0, 0} + Text(title);
+    return Item(withFont ? header + Words{8} + Text("MS Sans Serif") : header);
+}
+
+// The extended form: version 1 and 0xFFFF, help id, extended style, style, count, x, y, cx, cy, a menu by
+// ordinal, the dialog class, a title, then points, weight, italic and character set, and the face.
+Words Extended()
+{
+    return Words{1, 0xFFFF} + Dword(0) + Dword(0) + Dword(WS_POPUP | DS_SETFONT) + Words{0, 0, 0, 100, 50} +
+           Words{0xFFFF, 7, 0} + Text("Ex") + Words{9, FW_BOLD, 0x0201} + Text("Arial");
+}
+
+const Words kShellFont = Words{8} + Text("MS Shell Dlg 2");
+
+Words Read(const BYTE* bytes, size_t from, size_t to)
+{
+    return Words(reinterpret_cast<const WORD*>(bytes + from), reinterpret_cast<const WORD*>(bytes + to));
 }
 
 }  // namespace
 
 TEST(DialogTemplate, FontIsReplacedAndTheItemsFollowUnchanged)
 {
-    struct Case {
+    const struct {
         const char* name;
-        std::vector<BYTE> original;
-        bool extended;
-    };
-    const Case cases[] = {
-        {"plain with font", PlainTemplate(true), false},
-        {"plain without font", PlainTemplate(false), false},
-        {"plain with odd-length title", PlainTemplate(true, "Odd"), false},
-        {"extended", ExtendedTemplate(), true},
-    };
-    for (const Case& c : cases) {
+        Words original, font;  // the font as it must read after the edit
+    } cases[] = {{"plain with font", Plain(true, ""), kShellFont},
+                 {"plain without font", Plain(false, ""), kShellFont},
+                 {"plain with odd-length title", Plain(true, "Odd"), kShellFont},
+                 {"extended keeps weight, italic and character set", Extended(),
+                  Words{8, FW_BOLD, 0x0201} + Text("MS Shell Dlg 2")}};
+    for (const auto& c : cases) {
+        const BYTE* original = reinterpret_cast<const BYTE*>(c.original.data());
+        size_t size = c.original.size() * 2;
         CDialogTemplate edited;
-        ASSERT_TRUE(edited.SetTemplate(c.original.data(), c.original.size())) << c.name;
-        ASSERT_TRUE(edited.SetFont("MS Shell Dlg 2", 8)) << c.name;
-        char face[LF_FACESIZE];
-        WORD points = 0;
-        ASSERT_TRUE(edited.GetFont(face, sizeof face, &points)) << c.name;
-        EXPECT_STREQ(face, "MS Shell Dlg 2") << c.name;
-        EXPECT_EQ(points, 8) << c.name;
-
+        ASSERT_TRUE(edited.SetTemplate(original, size) && edited.SetFont("MS Shell Dlg 2", 8)) << c.name;
         DialogTemplateLayout before, after;
-        ASSERT_TRUE(ParseDialogTemplate(c.original.data(), c.original.size(), &before));
+        ParseDialogTemplate(original, size, &before);
         const BYTE* bytes = reinterpret_cast<const BYTE*>(edited.Lock());
         ASSERT_TRUE(ParseDialogTemplate(bytes, edited.GetSize(), &after)) << c.name;
-        EXPECT_EQ(after.extended, c.extended);
-        EXPECT_TRUE(after.hasFont) << c.name;
-        EXPECT_EQ(after.itemsOffset % 4, 0u) << c.name;
-        // Header up to the font is the same but for the font style bit.
-        EXPECT_EQ(std::memcmp(bytes + before.styleOffset + 4, c.original.data() + before.styleOffset + 4,
-                              before.fontOffset - before.styleOffset - 4), 0) << c.name;
-        size_t items = c.original.size() - before.itemsOffset;
-        ASSERT_EQ(edited.GetSize() - after.itemsOffset, items) << c.name;
-        EXPECT_EQ(std::memcmp(bytes + after.itemsOffset, c.original.data() + before.itemsOffset, items), 0)
+        EXPECT_TRUE(after.hasFont && after.itemsOffset % 4 == 0) << c.name;
+        EXPECT_EQ(Read(bytes, after.fontOffset, after.fontOffset + c.font.size() * 2), c.font) << c.name;
+        // Before the font only the style's font bit may change; the items follow whole.
+        EXPECT_EQ(Read(bytes, before.styleOffset + 4, before.fontOffset),
+                  Read(original, before.styleOffset + 4, before.fontOffset))
             << c.name;
-        if (c.extended) {  // weight, italic and character set are kept
-            EXPECT_EQ(std::memcmp(bytes + after.fontOffset + 2, c.original.data() + before.fontOffset + 2, 4), 0);
-        }
+        EXPECT_EQ(Read(bytes, after.itemsOffset, edited.GetSize()), Read(original, before.itemsOffset, size))
+            << c.name;
         edited.Unlock();
     }
 }
 
 TEST(DialogTemplate, MalformedTemplatesAndOverlongFaceNamesAreRefused)
 {
-    std::vector<BYTE> good = PlainTemplate(true);
+    Words good = Plain(true, "Title");
     DialogTemplateLayout layout;
-    ASSERT_TRUE(ParseDialogTemplate(good.data(), good.size(), &layout));
-    // Every cut that ends inside the header, menu, class, title or font fails.
-    for (size_t size = 0; size < layout.itemsOffset - 2; ++size) {
-        CDialogTemplate cut;
-        EXPECT_FALSE(cut.SetTemplate(good.data(), size)) << size;
-    }
-    std::vector<BYTE> unterminated = PlainTemplate(false, "Title");
-    unterminated.resize(18 + 4 + 6);  // header, menu, class, "Tit" without its NUL
-    CDialogTemplate broken;
-    EXPECT_FALSE(broken.SetTemplate(unterminated.data(), unterminated.size()));
-    EXPECT_FALSE(broken.SetFont("MS Shell Dlg 2", 8));  // nothing is held
-    EXPECT_EQ(broken.Lock(), nullptr);
+    ASSERT_TRUE(ParseDialogTemplate(reinterpret_cast<const BYTE*>(good.data()), good.size() * 2, &layout));
+    // Every cut inside the header, menu, class, title or font fails, as does "Title" without its NUL.
+    for (size_t size = 0; size < layout.itemsOffset - 2; ++size)
+        EXPECT_FALSE(CDialogTemplate().SetTemplate(good.data(), size)) << size;
+    Words unterminated = Plain(false, "Title");
+    EXPECT_FALSE(CDialogTemplate().SetTemplate(unterminated.data(), (9 + 2 + 5) * 2));
+    CDialogTemplate empty;
+    EXPECT_FALSE(empty.Load(nullptr, MAKEINTRESOURCEA(9999)));
+    EXPECT_FALSE(empty.SetFont("MS Shell Dlg 2", 8)) << "nothing is held";
+    EXPECT_EQ(empty.Lock(), nullptr);
 
-    CDialogTemplate edited;
-    ASSERT_TRUE(edited.SetTemplate(good.data(), good.size()));
-    EXPECT_FALSE(edited.SetFont("", 8));
-    EXPECT_FALSE(edited.SetFont(std::string(LF_FACESIZE, 'F').c_str(), 8));
-    EXPECT_TRUE(edited.SetFont(std::string(LF_FACESIZE - 1, 'F').c_str(), 8));
-}
-
-TEST(DialogTemplate, LoadsTheAlertTemplateFromTheProgram)
-{
     CDialogTemplate alert;
     ASSERT_TRUE(alert.Load(nullptr, MAKEINTRESOURCEA(151)));
-    char face[LF_FACESIZE];
-    WORD points = 0;
-    ASSERT_TRUE(alert.GetFont(face, sizeof face, &points));
-    EXPECT_STREQ(face, "MS Sans Serif");
-    EXPECT_EQ(points, 8);
-    EXPECT_EQ(alert.Lock()->cdit, 4);
-    alert.Unlock();
-    CDialogTemplate missing;
-    EXPECT_FALSE(missing.Load(nullptr, MAKEINTRESOURCEA(9999)));
+    EXPECT_FALSE(alert.SetFont("", 8));
+    EXPECT_FALSE(alert.SetFont(std::string(LF_FACESIZE, 'F').c_str(), 8));
+    EXPECT_TRUE(alert.SetFont(std::string(LF_FACESIZE - 1, 'F').c_str(), 8));
 }
