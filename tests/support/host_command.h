@@ -1,15 +1,15 @@
-// Commands of the host (Linux) system run from a test under Wine, and the
-// environment variables the test runner sets.
+// Transitional: the old host-command calls for the display tests that still
+// use them; tests/support/test_env.h replaces them. Remove once no test
+// includes this file.
 #pragma once
+
+#include "tests/support/test_env.h"
 
 #include <string>
 
-// The variable's value, or empty when it is not set.
-std::string Environment(const char* name);
-// Runs a shell command of the host; its exit code (-1 when it could not be
-// run or did not exit), with its stdout and stderr added to `output`.
+// Runs a shell command of the host with the sanitizer's preload kept; its
+// exit code (-1 when it could not run or outlived ten minutes), with what it
+// printed added to `output`.
 int RunHost(const std::string& command, std::string* output);
-// Whether the host has `program` on its PATH.
-bool HostHas(const char* program);
-// `text` in single quotes for the shell (it must hold none itself).
+// The text as one single-quoted shell word.
 std::string Quoted(const std::string& text);
