@@ -8,19 +8,18 @@
 
 #include <shlwapi.h>
 
-// The values the registration derives from the path, each a REG_SZ with its
-// NUL counted; a path that does not fit registers no location or command.
+// The values derived from the path, each a REG_SZ with its NUL counted; a
+// path that does not fit registers neither its folder nor its command.
 TEST(RegisterInstallation, QuotesTheUninstallPathOnlyWhenItHoldsABlank)
 {
     // 258 characters with a blank: too long for the shell's quoting.
-    const std::string longFolder = "C:\\a b\\" + std::string(236, 'x');
-    const std::string tooLong = "C:\\" + std::string(257, 'y');
+    const std::string longFolder = "C:\\a b\\" + std::string(236, 'x'),
+                      tooLong = "C:\\" + std::string(257, 'y');
     const struct {
         std::string path, uninstall, location;
     } cases[] = {
         {"C:\\Quorvalent\\Quorvalent.exe", "C:\\Quorvalent\\Quorvalent.exe /uninstall", "C:\\Quorvalent"},
-        {"C:\\Program Files\\Quorvalent\\Quorvalent.exe",
-         "\"C:\\Program Files\\Quorvalent\\Quorvalent.exe\" /uninstall", "C:\\Program Files\\Quorvalent"},
+        {"C:\\Program Files\\Q\\Q.exe", "\"C:\\Program Files\\Q\\Q.exe\" /uninstall", "C:\\Program Files\\Q"},
         {longFolder + "\\Quorvalent.exe", "\"" + longFolder + "\\Quorvalent.exe\" /uninstall", longFolder},
         {tooLong, "", ""},
     };
@@ -30,8 +29,7 @@ TEST(RegisterInstallation, QuotesTheUninstallPathOnlyWhenItHoldsABlank)
         SHDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
         RegisterInstallation(c.path.c_str(), 1234567);
         const struct {
-            const char* key;
-            const char* name;
+            const char *key, *name;
             std::string text;  // empty: absent
         } values[] = {
             {kUninstallKey, "UninstallString", c.uninstall}, {kUninstallKey, "InstallLocation", c.location},
@@ -40,9 +38,8 @@ TEST(RegisterInstallation, QuotesTheUninstallPathOnlyWhenItHoldsABlank)
         };
         for (const auto& v : values) {
             RegistryValue value = ReadRegistryValue(v.key, v.name);
-            EXPECT_EQ(value.found, !v.text.empty()) << v.name << " of " << c.path;
-            EXPECT_TRUE(!value.found || (value.type == REG_SZ && value.data == v.text + '\0'))
-                << v.name << " of " << c.path;
+            EXPECT_TRUE(v.text.empty() ? !value.found : value.type == REG_SZ && value.data == v.text + '\0')
+                << v.name << " of " << c.path << ": " << value.data;
         }
         RegistryValue size = ReadRegistryValue(kUninstallKey, "EstimatedSize");
         EXPECT_TRUE(size.type == REG_DWORD && size.Number() == 1234567u) << c.path;
@@ -54,49 +51,40 @@ TEST(WriteEstimatedSize, NewRecordIsLaidOutAsTheSystemReadsItAndForeignOnesAreLe
     FILETIME before;
     GetSystemTimeAsFileTime(&before);
     WriteEstimatedSize(0xFEDCBA98u);
-    RegistryValue value = ReadRegistryValue(kArpCacheKey, "SlowInfoCache");
-    ASSERT_EQ(value.type, static_cast<DWORD>(REG_BINARY));
-    ASSERT_EQ(value.data.size(), 552u);
-    const uint8_t* r = reinterpret_cast<const uint8_t*>(value.data.data());
-    EXPECT_EQ(value.data.substr(0, 16), std::string("\x28\x02\0\0"               // recordSize 552
-                                                    "\x01\0\0\0"                 // hasName
-                                                    "\x98\xBA\xDC\xFE\0\0\0\0",  // installedSize
-                                                    16));
-    // lastUsed: now in UTC, to the millisecond GetSystemTime gives.
+    RegistryValue record = ReadRegistryValue(kArpCacheKey, "SlowInfoCache");
+    ASSERT_TRUE(record.type == REG_BINARY && record.data.size() == 552u);
+    EXPECT_EQ(record.data.substr(0, 16), std::string("\x28\x02\0\0"  // recordSize 552
+                                                     "\x01\0\0\0"    // hasName
+                                                     "\x98\xBA\xDC\xFE\0\0\0\0",
+                                                     16));  // installedSize
+    // lastUsed: the UTC time to the millisecond that GetSystemTime gives.
     uint64_t now = (uint64_t(before.dwHighDateTime) << 32 | before.dwLowDateTime) / 10000 * 10000;
-    EXPECT_GE(LoadLittleEndian64(r + 16), now);
-    EXPECT_LE(LoadLittleEndian64(r + 16), now + 600000000u);
-    EXPECT_EQ(LoadLittleEndian32(r + 24), 3u);  // frequency
-    for (int i = 0; i < 262; ++i)
-        EXPECT_EQ(r[28 + 2 * i] | r[29 + 2 * i] << 8, i < 10 ? "Quorvalent"[i] : 0)
-            << "programName unit " << i;
+    EXPECT_TRUE(LoadLittleEndian64(record.Bytes() + 16) - now < 600000000u);
+    EXPECT_EQ(LoadLittleEndian32(record.Bytes() + 24), 3u);  // frequency
+    std::string name("Q\0u\0o\0r\0v\0a\0l\0e\0n\0t\0", 20);
+    EXPECT_EQ(record.data.substr(28), name + std::string(524 - 20, '\0')) << "programName";
     EXPECT_EQ(ReadRegistryValue(kArpCacheKey, "Changed").Number(), 0u);
 
     const struct {
-        const char* label;
         DWORD type;
         size_t size;
         bool ours;
-    } cases[] = {
-        {"a record of ours", REG_BINARY, 552, true},
-        {"binary, one byte short", REG_BINARY, 551, false},
-        {"binary, longer", REG_BINARY, 600, false},
-        {"string of the right length", REG_SZ, 552, false},
-        {"dword", REG_DWORD, 4, false},
-    };
+    } cases[] = {{REG_BINARY, 552, true},
+                 {REG_BINARY, 551, false},
+                 {REG_BINARY, 600, false},
+                 {REG_SZ, 552, false},
+                 {REG_DWORD, 4, false}};
     for (const auto& c : cases) {
         SHDeleteKeyA(HKEY_CURRENT_USER, kArpCacheKey);
         std::string stored(c.size, '\xA5');  // fields nobody of ours would write
-        if (c.type == REG_SZ)
-            stored.back() = '\0';
-        ASSERT_TRUE(WriteRegistryValue(kArpCacheKey, "SlowInfoCache", c.type, stored)) << c.label;
+        stored.back() = c.type == REG_SZ ? '\0' : stored.back();
+        ASSERT_TRUE(WriteRegistryValue(kArpCacheKey, "SlowInfoCache", c.type, stored));
         WriteEstimatedSize(77);
-        std::string expected = stored;
         if (c.ours)
-            SetArpInstalledSize(reinterpret_cast<uint8_t*>(&expected[0]), 77);  // high 32 bits cleared too
-        value = ReadRegistryValue(kArpCacheKey, "SlowInfoCache");
-        EXPECT_TRUE(value.type == c.type && value.data == expected) << c.label;
-        EXPECT_EQ(ReadRegistryValue(kArpCacheKey, "Changed").found, c.ours) << c.label;
-        EXPECT_EQ(ReadRegistryValue(kUninstallKey, "EstimatedSize").Number(), 77u) << c.label;
+            SetArpInstalledSize(reinterpret_cast<uint8_t*>(&stored[0]), 77);  // high 32 bits cleared too
+        record = ReadRegistryValue(kArpCacheKey, "SlowInfoCache");
+        EXPECT_TRUE(record.type == c.type && record.data == stored) << c.type << " of " << c.size;
+        EXPECT_EQ(ReadRegistryValue(kArpCacheKey, "Changed").found, c.ours) << c.type << " of " << c.size;
+        EXPECT_EQ(ReadRegistryValue(kUninstallKey, "EstimatedSize").Number(), 77u);
     }
 }

@@ -18,11 +18,6 @@
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
 std::string Program()
 {
     return InstallFolder() + "\\Quorvalent.exe";
@@ -93,14 +88,12 @@ TEST(SetupRun, RefusedRunsInstallNothing)
          [&] { return (site.reset(new UpdateSite(EmbeddedPackage(), 2)), site->Ready()); }, noResponse,
          false},
         {"service unavailable", "/silent", refusing("unavailable"),
-         "Quorvalent Service Unavailable: The Quorvalent service is currently unavailable. A web page will "
-         "open "
-         "with more information.",
+         "Quorvalent Service Unavailable: The Quorvalent service is currently unavailable. A web page "
+         "will open with more information.",
          false},
         {"manual update", "/silent", refusing("manual"),
          "Auto-update Problem: There is a problem with the auto-updating. Please visit the Quorvalent "
-         "website to "
-         "update your version of Quorvalent manually.",
+         "website to update your version of Quorvalent manually.",
          false},
         {"no update", "/silent", refusing("noupdate"), unavailable, false},
         {"empty answer", "/silent", refusing("empty"), unavailable, false},
@@ -156,7 +149,8 @@ TEST(SetupRun, OemInstallLaunchesNothingAndARerunRenewsOnlyBundleAndShortcuts)
     EXPECT_FALSE(FileExists((InstallFolder() + "\\Quorvalent.new.exe").c_str()));
     EXPECT_EQ(ReadRegistryValue(kProductKey, "Bundle").Number(), 7u);
     EXPECT_EQ(ReadRegistryValue(kProductKey, "ExecutablePath").Text(), Program());
-    const std::string package = EmbeddedPackage() + std::string(16, '\0');
+    const std::string package = EmbeddedPackage();
+    ASSERT_GE(package.size(), 16u);
     EXPECT_EQ(ReadRegistryValue(kUninstallKey, "EstimatedSize").Number(),
               LoadBigEndian32(reinterpret_cast<const uint8_t*>(package.data()) + 4))
         << "the archive size in the package header";

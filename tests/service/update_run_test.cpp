@@ -6,6 +6,7 @@
 #include "base/folders.h"
 #include "net/proxy_settings.h"
 #include "package/download_state.h"
+#include "tests/package/package_helpers.h"
 #include "tests/support/http_test_support.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
@@ -15,16 +16,7 @@
 #include <functional>
 #include <random>
 
-namespace {
-
 const char kNoResponse[] = "No Response From Quorvalent Server";
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-}  // namespace
 
 TEST(UpdateRun, EachRouteInstallsAndLaunchesTheProgram)
 {
@@ -85,21 +77,17 @@ TEST(UpdateRun, FreshInstallReportsToTheProgressWindow)
 
 TEST(UpdateRun, TransferCutTenTimesResumesToIdenticalFiles)
 {
-    // The stand-in and data that does not compress, so that every cut falls
-    // inside the package's body.
-    const std::string source = WindowsPath(TestRoot()) + "\\content";
+    // A stored package, so that every cut falls inside the body.
     const std::string data = PatternBytes(400000, 11);
-    ASSERT_TRUE(CreateDirectoryA(source.c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(source + "\\Quorvalent.new.exe", ReadWholeFile(StandinExe()).bytes));
-    ASSERT_TRUE(WriteWholeFile(source + "\\data.bin", data));
-    const std::string package = TestRoot() + "/big.pkg";
-    HostRun pack = RunHost(BuiltProgram("quorvalent-pack.exe") + " --number 4 --program Quorvalent.new.exe " +
-                               ShellQuoted(source) + " " + ShellQuoted(package),
-                           60, true);
-    ASSERT_EQ(pack.exitCode, 0) << pack.output;
+    std::vector<uint8_t> package =
+        testing_package::StoredPackage(testing_package::ArchiveBuilder()
+                                           .File("Quorvalent.new.exe", ReadWholeFile(StandinExe()).bytes, 1)
+                                           .File("data.bin", data)
+                                           .End(),
+                                       4);
     // nginx on the mirror's address; the installer reaches it through a
     // relay on the package host's address that cuts the answer.
-    UpdateSite site(ReadWholeFile(WindowsPath(package)).bytes, 4, "127.0.0.11");
+    UpdateSite site(std::string(package.begin(), package.end()), 4, "127.0.0.11");
     ASSERT_TRUE(site.Ready());
     WinsockSession winsock;
     std::mt19937 cuts(20260);

@@ -8,7 +8,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cstring>
 #include <thread>
 
 namespace {
@@ -22,28 +21,14 @@ std::vector<ProgramStart> ReadStarts(const std::string& folder)
     std::vector<ProgramStart> starts;
     for (size_t at = 0, end; (end = record.find("\r\n", at)) != std::string::npos; at = end + 2) {
         std::string line = record.substr(at, end - at);
-        size_t tab1 = line.find('\t');
-        size_t tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
-        if (tab2 != std::string::npos && line.substr(tab2 + 1) != kMarker)
-            starts.push_back({line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)});
+        size_t tab = line.find('\t'), lastTab = line.rfind('\t');
+        if (tab != lastTab && line.substr(lastTab + 1) != kMarker)
+            starts.push_back({line.substr(tab + 1, lastTab - tab - 1), line.substr(lastTab + 1)});
     }
     return starts;
 }
 
 }  // namespace
-
-std::string RegistryValue::Text() const
-{
-    return data.substr(0, data.find_last_not_of('\0') + 1);
-}
-
-DWORD RegistryValue::Number() const
-{
-    DWORD number = 0;
-    if (data.size() == sizeof number)
-        std::memcpy(&number, data.data(), sizeof number);
-    return number;
-}
 
 RegistryValue ReadRegistryValue(const char* key, const char* name)
 {
@@ -58,8 +43,7 @@ RegistryValue ReadRegistryValue(const char* key, const char* name)
 
 bool WriteRegistryValue(const char* key, const char* name, DWORD type, const std::string& data)
 {
-    return RegSetKeyValueA(HKEY_CURRENT_USER, key, name, type, data.data(), DWORD(data.size())) ==
-           ERROR_SUCCESS;
+    return RegSetKeyValueA(HKEY_CURRENT_USER, key, name, type, data.data(), DWORD(data.size())) == 0;
 }
 
 std::string SpecialFolder(int csidl)
@@ -73,10 +57,12 @@ std::string InstallFolder()
 {
     return SpecialFolder(CSIDL_APPDATA) + "\\Quorvalent\\Quorvalent";
 }
+
 std::string StandinExe()
 {
     return WindowsPath(BuildDir()) + "\\tools\\quorvalent-standin.exe";
 }
+
 std::string EmbeddedPackage()
 {
     return ReadWholeFile(WindowsPath(BuildDir()) + "\\resources\\embedded.pkg").bytes;
@@ -101,9 +87,9 @@ std::vector<ProgramStart> RecordedStarts(const std::string& folder, size_t expec
     return ReadStarts(folder);
 }
 
+// Where the 32-bit Wine is installed too, plain "wine" would choose it.
 std::string BuiltProgram(const std::string& name)
 {
-    // Where the 32-bit Wine is installed too, plain "wine" would choose it.
     return "\"${WINELOADER:-wine}\" " + ShellQuoted(BuildDir() + "/" + name + ".so");
 }
 
@@ -128,12 +114,12 @@ SetupResult RunSetup(const std::string& options, const WhileSetupRuns& whileRunn
 std::string InstallationLacks()
 {
     const std::string program = InstallFolder() + "\\Quorvalent.exe";
+    char statePath[kFolderPathSize];
     std::string lacks;
     if (ReadWholeFile(program).bytes != ReadWholeFile(StandinExe()).bytes)
         lacks += "the program; ";
     if (ReadRegistryValue(kUninstallKey, "DisplayIcon").Text() != program)
         lacks += "its registration; ";
-    char statePath[kFolderPathSize];
     if (GetDownloadStatePath(statePath) && FileExists(statePath))
         lacks += "no download state left; ";
     if (!LaunchesVisible())

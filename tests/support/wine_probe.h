@@ -3,6 +3,7 @@
 // thread; nothing here fails a test, each function returns what to assert on.
 #pragma once
 
+#include "base/byte_order.h"
 #include "tests/support/linux_peer.h"
 
 #include <windows.h>
@@ -13,58 +14,61 @@
 #include <string>
 #include <vector>
 
-// A value under HKEY_CURRENT_USER as stored; found false when absent.
+inline bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// A value under HKEY_CURRENT_USER as stored; found false when absent. Text()
+// drops trailing NULs; Number() is a REG_DWORD's, 0 for data of another size.
 struct RegistryValue {
     bool found;
     DWORD type;
     std::string data;
-    std::string Text() const;  // without trailing NULs
-    DWORD Number() const;      // a REG_DWORD's; 0 for data of another size
+    std::string Text() const { return data.substr(0, data.find_last_not_of('\0') + 1); }
+    DWORD Number() const { return data.size() == 4 ? LoadLittleEndian32(Bytes()) : 0; }
+    const uint8_t* Bytes() const { return reinterpret_cast<const uint8_t*>(data.data()); }
 };
 RegistryValue ReadRegistryValue(const char* key, const char* name);
 // Stores the bytes as they are: a REG_SZ's NUL is the caller's to add.
 bool WriteRegistryValue(const char* key, const char* name, DWORD type, const std::string& data);
 
-// The user's special folder (created when missing), and where installs go.
-std::string SpecialFolder(int csidl);
+std::string SpecialFolder(int csidl);  // created when missing
 std::string InstallFolder();
-// The build's stand-in Quorvalent, which the embedded package carries too.
-std::string StandinExe();
-std::string EmbeddedPackage();
+std::string StandinExe();       // the build's stand-in Quorvalent
+std::string EmbeddedPackage();  // the package the installer carries
 // Removes the registration and the installation folder, so that the next run
 // installs afresh; shortcuts and preferences stay.
 void ForgetInstallation();
 
-// One start as the stand-in recorded it beside itself.
+// Programs that a sanitized installer starts inherit its preload, with which
+// the plain Windows stand-in cannot start: its launches are not seen then.
+bool LaunchesVisible();
+// The starts that the stand-in "Quorvalent.exe" in the folder recorded, once
+// `expected` are there or 20 s have passed. The stand-in then runs once more
+// as a marker and is waited for, so that a start that should not have
+// happened is seen without a sleep; the marker is left out.
 struct ProgramStart {
     std::string folder;
     std::string arguments;
 };
-// Programs that a sanitized installer starts inherit its preload, with which
-// the plain Windows stand-in cannot start, so no launch of it is seen.
-bool LaunchesVisible();
-// The starts recorded by the stand-in "Quorvalent.exe" in the folder, once
-// `expected` are there or 20 s have passed. The stand-in is then run once
-// more as a marker and waited for, so that a start that should not have
-// happened is seen without a sleep; the marker's start is left out.
 std::vector<ProgramStart> RecordedStarts(const std::string& folder, size_t expected = 0);
 
 // A built Winelib program ("quorvalent-pack.exe") as a host shell command.
 std::string BuiltProgram(const std::string& name);
-// What the installer printed, its console alerts included, and its exit code
-// (-1: it did not end within 90 s).
+// The installer's exit code (-1: it ran past 90 s) and what it printed, its
+// console alerts included.
 struct SetupResult {
     int exitCode;
     std::string output;
 };
-// Acts as the person in front of the running installer; `ended` turns true
-// when the run is over.
+// The person in front of the running installer; `ended` turns true when the
+// run is over.
 typedef std::function<void(const std::atomic<bool>& ended)> WhileSetupRuns;
-// Runs quorvalent-setup with the options as another program starts it, and
-// whileRunning (if any) on the test thread meanwhile. Without a display in
-// the prefix, every question is answered in the console.
+// Runs quorvalent-setup with the options as another program starts it, with
+// whileRunning (if any) on the test thread meanwhile. Where the prefix has no
+// display, every question is answered in the console.
 SetupResult RunSetup(const std::string& options, const WhileSetupRuns& whileRunning = nullptr);
-
 // What a download-road installation lacks: the stand-in as "Quorvalent.exe",
 // its registration, no download state left and, where launches are visible,
 // one start from its folder without arguments. Empty when nothing.
