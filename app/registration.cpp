@@ -10,7 +10,6 @@
 
 namespace {
 
-// An open registry key, closed when it goes out of scope.
 class RegistryKey {
 public:
     RegistryKey() = default;

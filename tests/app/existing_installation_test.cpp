@@ -42,9 +42,11 @@ TEST(ReadUninstallValue, KeepsEveryValueInsideItsBuffer)
         std::string stored;
         bool read;
     } cases[] = {
-        {std::string(259, 'a') + '\0', true}, {std::string(260, 'b') + '\0', false},
-        {std::string(259, 'c'), true},  // terminated here
-        {std::string(260, 'd'), false},       {std::string(1, '\0'), true},
+        {std::string(259, 'a') + '\0', true},   // fits with its NUL
+        {std::string(260, 'b') + '\0', false},  // one too many
+        {std::string(259, 'c'), true},          // stored without its NUL: terminated here
+        {std::string(260, 'd'), false},         // fills the buffer with no room for the NUL
+        {std::string(1, '\0'), true},           // empty
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(WriteRegistryValue(kUninstallKey, "UninstallString", REG_SZ, c.stored));

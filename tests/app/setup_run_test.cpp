@@ -51,7 +51,11 @@ TEST(SetupRun, RefusedRunsInstallNothing)
             return service->Ready();
         };
     };
-    const char* noResponse = "No Response From Quorvalent Server: There was no response";
+    // No one can answer: one more attempt, then the end that Exit gives.
+    const char* noResponse =
+        "No Response From Quorvalent Server: There was no response after contacting the "
+        "Quorvalent server. Click the Connect button to try again. (no dialog could be "
+        "shown: Exit)";
     const char* unavailable =
         "Auto-update Problem: Updates are currently unavailable. Please try again a little later.";
     const struct {
@@ -148,7 +152,6 @@ TEST(SetupRun, OemInstallLaunchesNothingAndARerunRenewsOnlyBundleAndShortcuts)
     EXPECT_TRUE(ReadWholeFile(Program()).bytes == ReadWholeFile(StandinExe()).bytes);
     EXPECT_FALSE(FileExists((InstallFolder() + "\\Quorvalent.new.exe").c_str()));
     EXPECT_EQ(ReadRegistryValue(kProductKey, "Bundle").Number(), 7u);
-    EXPECT_EQ(ReadRegistryValue(kProductKey, "ExecutablePath").Text(), Program());
     const std::string package = EmbeddedPackage();
     ASSERT_GE(package.size(), 16u);
     EXPECT_EQ(ReadRegistryValue(kUninstallKey, "EstimatedSize").Number(),
@@ -161,7 +164,6 @@ TEST(SetupRun, OemInstallLaunchesNothingAndARerunRenewsOnlyBundleAndShortcuts)
         EXPECT_EQ(Contains(info, "Command line arguments"), i == 3) << info;
         EXPECT_EQ(Contains(info, ": /autostart\n"), i == 3) << info;
     }
-    EXPECT_TRUE(Contains(RunHost("\"${WINELOADER:-wine}\" uninstaller --list").output, "Quorvalent"));
     EXPECT_TRUE(RecordedStarts(InstallFolder()).empty());
 
     // A mark that a second installation or registration would overwrite.

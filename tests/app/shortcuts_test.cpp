@@ -3,6 +3,7 @@
 #include "app/installer_app.h"
 #include "app/shortcuts.h"
 #include "base/folders.h"
+#include "tests/support/test_env.h"
 #include "tests/support/wine_probe.h"
 
 #include <objbase.h>
@@ -39,6 +40,11 @@ TEST(CreateShortcuts, EachFlagChoosesItsFolderAndAMissingQuickLaunchFolderIsSkip
                 << files[i] << " " << int(c.quickLaunch) << int(c.desktop) << int(c.startup);
         SHCreateDirectoryExA(nullptr, quickLaunch.c_str(), nullptr);
     }
+    // Another installation over the first replaces the link.
+    ASSERT_TRUE(CopyFileA("C:\\windows\\regedit.exe", "C:\\windows\\temp\\notepad.exe", FALSE));
+    InstallerApp().CreateShortcuts("C:\\windows\\temp\\notepad.exe");
+    std::string info = RunHost("lnkinfo " + ShellQuoted(UnixPath(files[0]))).output;
+    EXPECT_TRUE(Contains(info, ": C:\\windows\\temp\\notepad.exe\n")) << info;
     CoUninitialize();
 }
 
