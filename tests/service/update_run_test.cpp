@@ -112,5 +112,6 @@ TEST(UpdateRun, TransferCutTenTimesResumesToIdenticalFiles)
     EXPECT_EQ(run.exitCode, 0) << run.output;
     relay.Finish();
     EXPECT_TRUE(ReadWholeFile(InstallFolder() + "\\data.bin").bytes == data);
+    EXPECT_FALSE(FileExists(statePath)) << "the state is gone once the body is whole";
     EXPECT_EQ(InstallationLacks(), "") << run.output;
 }

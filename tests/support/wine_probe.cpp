@@ -1,8 +1,6 @@
 #include "tests/support/wine_probe.h"
 
 #include "app/registry_keys.h"
-#include "base/folders.h"
-#include "package/download_state.h"
 #include "tests/support/test_env.h"
 
 #include <shlobj.h>
@@ -21,9 +19,9 @@ std::vector<ProgramStart> ReadStarts(const std::string& folder)
     std::vector<ProgramStart> starts;
     for (size_t at = 0, end; (end = record.find("\r\n", at)) != std::string::npos; at = end + 2) {
         std::string line = record.substr(at, end - at);
-        size_t tab = line.find('\t'), lastTab = line.rfind('\t');
-        if (tab != lastTab && line.substr(lastTab + 1) != kMarker)
-            starts.push_back({line.substr(tab + 1, lastTab - tab - 1), line.substr(lastTab + 1)});
+        size_t tab = line.find('\t'), tab2 = line.find('\t', tab + 1);
+        if (tab2 != std::string::npos && line.substr(tab2 + 1) != kMarker)
+            starts.push_back({line.substr(tab + 1, tab2 - tab - 1), line.substr(tab2 + 1)});
     }
     return starts;
 }
@@ -114,14 +112,11 @@ SetupResult RunSetup(const std::string& options, const WhileSetupRuns& whileRunn
 std::string InstallationLacks()
 {
     const std::string program = InstallFolder() + "\\Quorvalent.exe";
-    char statePath[kFolderPathSize];
     std::string lacks;
     if (ReadWholeFile(program).bytes != ReadWholeFile(StandinExe()).bytes)
         lacks += "the program; ";
     if (ReadRegistryValue(kUninstallKey, "DisplayIcon").Text() != program)
         lacks += "its registration; ";
-    if (GetDownloadStatePath(statePath) && FileExists(statePath))
-        lacks += "no download state left; ";
     if (!LaunchesVisible())
         return lacks;
     std::vector<ProgramStart> starts = RecordedStarts(InstallFolder(), 1);

@@ -19,8 +19,8 @@ inline bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-// A value under HKEY_CURRENT_USER as stored; found false when absent. Text()
-// drops trailing NULs; Number() is a REG_DWORD's, 0 for data of another size.
+// A value under HKEY_CURRENT_USER as stored (found false when absent); a
+// REG_SZ's NUL is part of its data, written or read.
 struct RegistryValue {
     bool found;
     DWORD type;
@@ -30,7 +30,6 @@ struct RegistryValue {
     const uint8_t* Bytes() const { return reinterpret_cast<const uint8_t*>(data.data()); }
 };
 RegistryValue ReadRegistryValue(const char* key, const char* name);
-// Stores the bytes as they are: a REG_SZ's NUL is the caller's to add.
 bool WriteRegistryValue(const char* key, const char* name, DWORD type, const std::string& data);
 
 std::string SpecialFolder(int csidl);  // created when missing
@@ -41,8 +40,8 @@ std::string EmbeddedPackage();  // the package the installer carries
 // installs afresh; shortcuts and preferences stay.
 void ForgetInstallation();
 
-// Programs that a sanitized installer starts inherit its preload, with which
-// the plain Windows stand-in cannot start: its launches are not seen then.
+// A sanitized installer hands its preload to the programs it starts, and the
+// plain Windows stand-in cannot start with it: no launch is seen then.
 bool LaunchesVisible();
 // The starts that the stand-in "Quorvalent.exe" in the folder recorded, once
 // `expected` are there or 20 s have passed. The stand-in then runs once more
@@ -56,22 +55,21 @@ std::vector<ProgramStart> RecordedStarts(const std::string& folder, size_t expec
 
 // A built Winelib program ("quorvalent-pack.exe") as a host shell command.
 std::string BuiltProgram(const std::string& name);
-// The installer's exit code (-1: it ran past 90 s) and what it printed, its
+// The installer's exit code (-1: it ran past 90 s) and all it printed, its
 // console alerts included.
 struct SetupResult {
     int exitCode;
     std::string output;
 };
-// The person in front of the running installer; `ended` turns true when the
-// run is over.
+// The person in front of the running installer, on the test thread; `ended`
+// turns true when the run is over.
 typedef std::function<void(const std::atomic<bool>& ended)> WhileSetupRuns;
-// Runs quorvalent-setup with the options as another program starts it, with
-// whileRunning (if any) on the test thread meanwhile. Where the prefix has no
-// display, every question is answered in the console.
+// Runs quorvalent-setup with the options as another program starts it. Where
+// the prefix has no display, every question is answered in the console.
 SetupResult RunSetup(const std::string& options, const WhileSetupRuns& whileRunning = nullptr);
 // What a download-road installation lacks: the stand-in as "Quorvalent.exe",
-// its registration, no download state left and, where launches are visible,
-// one start from its folder without arguments. Empty when nothing.
+// its registration and, where launches are visible, one start from its
+// folder without arguments. Empty when nothing.
 std::string InstallationLacks();
 
 // nginx serving the package as http://files.quorvalent.test/q.pkg from the
