@@ -1,6 +1,6 @@
 #include "app/installer_app.h"
 
-#include "app/installer_claim.h"
+#include "app/single_instance.h"
 #include "base/alert.h"
 #include "base/text.h"
 #include "ui/frame_wnd_ex.h"
@@ -67,7 +67,7 @@ void InstallerApp::RunInstaller()
 {
     if (!CheckWindowsVersion())
         return;
-    if (!ClaimInstaller())
+    if (!ClaimSingleInstance())
         return;
     if (m_bOem)
         WriteBundleValue();

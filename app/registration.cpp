@@ -1,8 +1,8 @@
 #include "app/registration.h"
 
-#include "app/arp_cache_record.h"
 #include "app/installer_app.h"
 #include "app/registry_keys.h"
+#include "app/slow_info_cache.h"
 
 #include <shlwapi.h>
 
@@ -10,7 +10,6 @@
 
 namespace {
 
-// An open registry key, closed when it goes out of scope.
 class RegistryKey {
 public:
     RegistryKey() = default;
@@ -21,8 +20,8 @@ public:
     LONG Create(const char* path, REGSAM access)
     {
         Close();
-        return RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                               nullptr, &key_, nullptr);
+        return RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                               &key_, nullptr);
     }
     LONG Close()
     {
@@ -79,10 +78,14 @@ void WriteUninstallValues(HKEY key, const char* executablePath)
     SetString(key, "DisplayIcon", executablePath);
     SetString(key, "HelpLink", kHelpLink);
 
+    // A path that does not fit would be cut before its file name is taken
+    // off, and the cut folder registered as the installation's.
     char location[MAX_PATH];
-    lstrcpynA(location, executablePath, sizeof location);
-    PathRemoveFileSpecA(location);
-    SetString(key, "InstallLocation", location);
+    if (std::strlen(executablePath) < sizeof location) {
+        std::strcpy(location, executablePath);
+        PathRemoveFileSpecA(location);
+        SetString(key, "InstallLocation", location);
+    }
 
     SetString(key, "Publisher", "Quorvalent Technologies");
     SetString(key, "URLInfoAbout", kAboutLink);
@@ -137,14 +140,14 @@ void WriteEstimatedSize(uint32_t installedSize)
         return;
     ArpCacheRecord record;
     switch (ReadArpCacheRecord(cache.get(), record)) {
-    case RecordFound::Usable:
-        SetArpInstalledSize(record, installedSize);
-        break;
-    case RecordFound::Absent:
-        BuildArpCacheRecord(record, installedSize);
-        break;
-    case RecordFound::Foreign:
-        return;
+        case RecordFound::Usable:
+            SetArpInstalledSize(record, installedSize);
+            break;
+        case RecordFound::Absent:
+            BuildArpCacheRecord(record, installedSize);
+            break;
+        case RecordFound::Foreign:
+            return;
     }
     RegSetValueExA(cache.get(), "SlowInfoCache", 0, REG_BINARY, record, kArpRecordSize);
     SetDword(cache.get(), "Changed", 0);

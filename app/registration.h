@@ -14,7 +14,9 @@ constexpr const char kAboutLink[] = "http://www.quorvalent.example/";
 void RegisterInstallation(const char* executablePath, uint32_t installedSize);
 
 // The Uninstall key's values from Comments to InstallDate, then
-// WriteEstimatedSize, which runs even when the key could not be opened.
+// WriteEstimatedSize, which runs even when the key could not be opened. A path
+// of 260 characters or more gets neither InstallLocation nor UninstallString,
+// which would hold a cut path.
 void WriteUninstallEntry(const char* executablePath, uint32_t installedSize);
 
 // EstimatedSize in the Uninstall key, and the SlowInfoCache record: created

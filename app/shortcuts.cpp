@@ -17,7 +17,6 @@ namespace {
 // must not judge calls through their interfaces.
 #define NO_OBJECT_TYPE_CHECK __attribute__((no_sanitize("vptr")))
 
-// One COM interface pointer, released when it goes out of scope.
 template <class Interface>
 class ComRef {
 public:

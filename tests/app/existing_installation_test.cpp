@@ -1,91 +1,126 @@
 #include "tests/support/gtest.h"
 
 #include "app/installer_app.h"
+#include "app/launch.h"
 #include "app/registry_keys.h"
-#include "tests/app/installation_probe.h"
+#include "base/folders.h"
+#include "tests/support/test_env.h"
+#include "tests/support/wine_probe.h"
 
+#include <shlobj.h>
 #include <shlwapi.h>
+
+#include <cstring>
 
 namespace {
 
-const DWORD kAbsent = REG_NONE;
-
-struct Registration {
-    DWORD locationType;
-    std::string location;
-    DWORD uninstallType;
-    std::string uninstall;
-};
-
-void Register(const Registration& r)
+// REG_NONE leaves the value out; texts are stored with their NUL.
+bool Register(DWORD locationType, const std::string& location, DWORD uninstallType,
+              const std::string& uninstall)
 {
     SHDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
-    if (r.locationType != kAbsent)
-        probe::WriteText(kUninstallKey, "InstallLocation", r.location, r.locationType);
-    if (r.uninstallType != kAbsent)
-        probe::WriteText(kUninstallKey, "UninstallString", r.uninstall, r.uninstallType);
+    return (!locationType ||
+            WriteRegistryValue(kUninstallKey, "InstallLocation", locationType, location + '\0')) &&
+           (!uninstallType ||
+            WriteRegistryValue(kUninstallKey, "UninstallString", uninstallType, uninstall + '\0'));
+}
+
+// A folder of the test holding the stand-in as Quorvalent.exe.
+std::string InstalledCopy(const std::string& name)
+{
+    std::string folder = WindowsPath(TestRoot()) + "\\" + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CopyFileA(StandinExe().c_str(), (folder + "\\Quorvalent.exe").c_str(), FALSE);
+    return folder;
 }
 
 }  // namespace
 
-TEST(CheckExistingInstallation, FindsOnlyARegistrationWhoseFilesExist)
-{
-    std::string folder = probe::TestRoot() + "\\Installed Here";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    std::string program = folder + "\\Quorvalent.exe";
-    probe::CopyStandinTo(program);
-    const std::string quoted = "\"" + program + "\" /uninstall";
-    struct Case {
-        const char* label;
-        Registration registration;
-        bool found;
-    };
-    const Case cases[] = {
-        {"nothing registered", {kAbsent, "", kAbsent, ""}, false},
-        {"complete, quoted", {REG_SZ, folder, REG_SZ, quoted}, true},
-        {"complete, unquoted short path", {REG_SZ, "C:\\windows", REG_SZ, "C:\\windows\\notepad.exe /uninstall"}, true},
-        {"uninstall names a folder", {REG_SZ, folder, REG_SZ, "\"" + folder + "\" /uninstall"}, true},
-        {"location deleted", {REG_SZ, folder + "\\gone", REG_SZ, quoted}, false},
-        {"no uninstall string", {REG_SZ, folder, kAbsent, ""}, false},
-        {"program deleted", {REG_SZ, folder, REG_SZ, "\"" + folder + "\\gone.exe\" /uninstall"}, false},
-        {"location of another type", {REG_EXPAND_SZ, folder, REG_SZ, quoted}, false},
-        {"uninstall of another type", {REG_SZ, folder, REG_EXPAND_SZ, quoted}, false},
-        {"location too long", {REG_SZ, folder + std::string(300, '\\'), REG_SZ, quoted}, false},
-        {"empty location", {REG_SZ, "", REG_SZ, quoted}, false},
-    };
-    for (const Case& c : cases) {
-        Register(c.registration);
-        InstallerApp app;
-        app.m_bOem = 1;  // asks nothing
-        EXPECT_EQ(app.CheckExistingInstallation(), c.found) << c.label;
-    }
-    // None of these runs was silent, so no shortcut was made.
-    EXPECT_FALSE(probe::FileExists(probe::SpecialFolder(CSIDL_PROGRAMS) + "\\Quorvalent.lnk"));
-}
-
 TEST(ReadUninstallValue, KeepsEveryValueInsideItsBuffer)
 {
-    struct Case {
-        const char* label;
+    const struct {
         std::string stored;
-        bool withNul;
         bool read;
+    } cases[] = {
+        {std::string(259, 'a') + '\0', true},   // fits with its NUL
+        {std::string(260, 'b') + '\0', false},  // one too many
+        {std::string(259, 'c'), true},          // stored without its NUL: terminated here
+        {std::string(260, 'd'), false},         // fills the buffer with no room for the NUL
+        {std::string(1, '\0'), true},           // empty
     };
-    const Case cases[] = {
-        {"259 characters fit", std::string(259, 'a'), true, true},
-        {"260 characters do not", std::string(260, 'b'), true, false},
-        {"259 without a NUL are terminated", std::string(259, 'c'), false, true},
-        {"260 without a NUL do not fit", std::string(260, 'd'), false, false},
-        {"empty", "", true, true},
-    };
-    for (const Case& c : cases) {
-        probe::WriteValue(kUninstallKey, "UninstallString", REG_SZ, c.stored.c_str(),
-                          static_cast<DWORD>(c.stored.size() + (c.withNul ? 1 : 0)));
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteRegistryValue(kUninstallKey, "UninstallString", REG_SZ, c.stored));
         char buffer[kUninstallValueSize + 8];
         std::memset(buffer, 'Z', sizeof buffer);
         InstallerApp app;
-        EXPECT_EQ(app.ReadUninstallValue("UninstallString", buffer), c.read) << c.label;
-        EXPECT_EQ(std::string(buffer), c.read ? c.stored : "") << c.label;
-        EXPECT_EQ(buffer[kUninstallValueSize], 'Z') << c.label;
+        EXPECT_EQ(app.ReadUninstallValue("UninstallString", buffer), c.read) << c.stored.size();
+        EXPECT_EQ(std::string(buffer), c.read ? c.stored.c_str() : "") << c.stored.size();
+        EXPECT_EQ(buffer[kUninstallValueSize], 'Z') << c.stored.size();
     }
+}
+
+TEST(CheckExistingInstallation, FindsOnlyARegistrationWhoseFilesExist)
+{
+    const std::string folder = InstalledCopy("Installed Here");
+    const std::string quoted = "\"" + folder + "\\Quorvalent.exe\" /uninstall";
+    const struct {
+        const char* label;
+        DWORD locationType;
+        std::string location;
+        DWORD uninstallType;
+        std::string uninstall;
+        bool found;
+    } cases[] = {
+        {"nothing registered", REG_NONE, "", REG_NONE, "", false},
+        {"complete, quoted", REG_SZ, folder, REG_SZ, quoted, true},
+        {"complete, unquoted", REG_SZ, "C:\\windows", REG_SZ, "C:\\windows\\notepad.exe /uninstall", true},
+        {"uninstall names a folder", REG_SZ, folder, REG_SZ, "\"" + folder + "\" /uninstall", true},
+        {"location deleted", REG_SZ, folder + "\\gone", REG_SZ, quoted, false},
+        {"no uninstall string", REG_SZ, folder, REG_NONE, "", false},
+        {"program deleted", REG_SZ, folder, REG_SZ, "\"" + folder + "\\gone.exe\" /uninstall", false},
+        {"location of another type", REG_EXPAND_SZ, folder, REG_SZ, quoted, false},
+        {"uninstall of another type", REG_SZ, folder, REG_EXPAND_SZ, quoted, false},
+        {"location too long", REG_SZ, folder + std::string(300, '\\'), REG_SZ, quoted, false},
+        {"empty location", REG_SZ, "", REG_SZ, quoted, false},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Register(c.locationType, c.location, c.uninstallType, c.uninstall)) << c.label;
+        InstallerApp app;
+        app.m_bOem = 1;  // asks nothing, and without /silent writes no shortcut
+        EXPECT_EQ(app.CheckExistingInstallation(), c.found) << c.label;
+    }
+    EXPECT_FALSE(FileExists((SpecialFolder(CSIDL_PROGRAMS) + "\\Quorvalent.lnk").c_str()));
+}
+
+TEST(ActOnInstalledChoice, EachChoiceStartsWhatItNamesInTheProgramsFolder)
+{
+    WithoutSanitizerPreload plainWindowsPrograms;
+    const struct {
+        const char* folderName;
+        int choice;
+        bool quoted;
+        const char* arguments;  // null: nothing may start
+    } cases[] = {
+        {"launch", kInstalledLaunch, false, ""},
+        {"launch with blank", kInstalledLaunch, false, ""},
+        {"remove quoted", kInstalledRemove, true, "/uninstall"},
+        {"remove_bare", kInstalledRemove, false, "/uninstall"},
+        {"cancel", kInstalledCancel, false, nullptr},
+    };
+    // Started elsewhere, so that an inherited working folder would show.
+    SetCurrentDirectoryA("C:\\windows");
+    for (const auto& c : cases) {
+        const std::string folder = InstalledCopy(c.folderName), program = folder + "\\Quorvalent.exe";
+        // Registered elsewhere, so that the removal leaves this folder and its record.
+        ASSERT_TRUE(Register(REG_SZ, "C:\\elsewhere", REG_SZ,
+                             (c.quoted ? "\"" + program + "\"" : program) + " /uninstall"));
+        InstallerApp app;
+        app.ActOnInstalledChoice(c.choice, program.c_str());
+        std::vector<ProgramStart> starts = RecordedStarts(folder, c.arguments ? 1 : 0);
+        ASSERT_EQ(starts.size(), c.arguments ? 1u : 0u) << c.folderName;
+        EXPECT_TRUE(!c.arguments || (starts[0].folder == folder && starts[0].arguments == c.arguments))
+            << c.folderName;
+    }
+    EXPECT_FALSE(LaunchProgram("C:\\nowhere\\Quorvalent.exe"));
+    EXPECT_FALSE(LaunchProgram(std::string(2000, 'x').c_str()));
 }

@@ -1,153 +1,90 @@
 #include "tests/support/gtest.h"
 
-#include "app/arp_cache_record.h"
-#include "base/byte_order.h"
 #include "app/registration.h"
 #include "app/registry_keys.h"
-#include "tests/app/installation_probe.h"
+#include "app/slow_info_cache.h"
+#include "base/byte_order.h"
+#include "tests/support/wine_probe.h"
 
 #include <shlwapi.h>
 
-namespace {
-
-std::string Today()
-{
-    char date[32] = {};
-    GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, nullptr, "yyyyMMdd", date, sizeof date);
-    return date;
-}
-
-// The current time as a FILETIME, to the millisecond that GetSystemTime gives.
-uint64_t FileTimeNow()
-{
-    FILETIME time;
-    GetSystemTimeAsFileTime(&time);
-    uint64_t ticks = static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
-    return ticks - ticks % 10000;
-}
-
-struct ExpectedValue {
-    const char* name;
-    DWORD type;
-    std::string text;  // REG_SZ
-    DWORD number;      // REG_DWORD
-};
-
-// The key holds exactly these values with these types and contents.
-void ExpectValues(const char* key, const std::vector<ExpectedValue>& expected)
-{
-    for (const ExpectedValue& e : expected) {
-        probe::RegistryValue value = probe::ReadValue(key, e.name);
-        ASSERT_TRUE(value.found) << e.name;
-        EXPECT_EQ(value.type, e.type) << e.name;
-        if (e.type == REG_SZ) {
-            EXPECT_EQ(value.text(), e.text) << e.name;
-            EXPECT_EQ(value.data.size(), e.text.size() + 1) << e.name << ": NUL counted";
-        } else if (e.type == REG_DWORD) {
-            EXPECT_EQ(value.dword(), e.number) << e.name;
-        }
-    }
-    EXPECT_EQ(probe::ValueCount(key), expected.size());
-}
-
-}  // namespace
-
-TEST(RegisterInstallation, WritesEveryValueWithItsType)
-{
-    const char* path = "C:\\Program Files\\Quorvalent\\Quorvalent.exe";
-    std::string before = Today();
-    RegisterInstallation(path, 1234567);
-    std::string date = probe::ReadValue(kUninstallKey, "InstallDate").text();
-    EXPECT_TRUE(date == before || date == Today()) << date;
-    ExpectValues(kUninstallKey, {
-        {"Comments", REG_SZ, "Quorvalent - play your friends online", 0},
-        {"DisplayName", REG_SZ, "Quorvalent", 0},
-        {"DisplayIcon", REG_SZ, path, 0},
-        {"HelpLink", REG_SZ, "http://www.quorvalent.example/support/", 0},
-        {"InstallLocation", REG_SZ, "C:\\Program Files\\Quorvalent", 0},
-        {"Publisher", REG_SZ, "Quorvalent Technologies", 0},
-        {"URLInfoAbout", REG_SZ, "http://www.quorvalent.example/", 0},
-        {"NoModify", REG_DWORD, "", 1},
-        {"NoRemove", REG_DWORD, "", 0},
-        {"NoRepair", REG_DWORD, "", 1},
-        {"UninstallString", REG_SZ, "\"C:\\Program Files\\Quorvalent\\Quorvalent.exe\" /uninstall", 0},
-        {"InstallDate", REG_SZ, date, 0},
-        {"EstimatedSize", REG_DWORD, "", 1234567},
-    });
-    ExpectValues(kProductKey, {{"ExecutablePath", REG_SZ, path, 0}});
-    ExpectValues(kArpCacheKey, {{"SlowInfoCache", REG_BINARY, "", 0}, {"Changed", REG_DWORD, "", 0}});
-}
-
+// The values derived from the path, each a REG_SZ with its NUL counted; a
+// path that does not fit registers neither its folder nor its command.
 TEST(RegisterInstallation, QuotesTheUninstallPathOnlyWhenItHoldsABlank)
 {
     // 258 characters with a blank: too long for the shell's quoting.
-    std::string longFolder = "C:\\a b\\" + std::string(236, 'x');
+    const std::string longFolder = "C:\\a b\\" + std::string(236, 'x'),
+                      tooLong = "C:\\" + std::string(257, 'y');
     const struct {
         std::string path, uninstall, location;
     } cases[] = {
         {"C:\\Quorvalent\\Quorvalent.exe", "C:\\Quorvalent\\Quorvalent.exe /uninstall", "C:\\Quorvalent"},
-        {"C:\\My Apps\\Q.exe", "\"C:\\My Apps\\Q.exe\" /uninstall", "C:\\My Apps"},
+        {"C:\\Program Files\\Q\\Q.exe", "\"C:\\Program Files\\Q\\Q.exe\" /uninstall", "C:\\Program Files\\Q"},
         {longFolder + "\\Quorvalent.exe", "\"" + longFolder + "\\Quorvalent.exe\" /uninstall", longFolder},
+        {tooLong, "", ""},
     };
+    char today[32] = "";
+    GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, nullptr, "yyyyMMdd", today, sizeof today);
     for (const auto& c : cases) {
-        WriteUninstallEntry(c.path.c_str(), 1);
-        EXPECT_EQ(probe::ReadValue(kUninstallKey, "UninstallString").text(), c.uninstall) << c.path;
-        EXPECT_EQ(probe::ReadValue(kUninstallKey, "InstallLocation").text(), c.location) << c.path;
+        SHDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
+        RegisterInstallation(c.path.c_str(), 1234567);
+        const struct {
+            const char *key, *name;
+            std::string text;  // empty: absent
+        } values[] = {
+            {kUninstallKey, "UninstallString", c.uninstall}, {kUninstallKey, "InstallLocation", c.location},
+            {kUninstallKey, "DisplayIcon", c.path},          {kUninstallKey, "InstallDate", today},
+            {kProductKey, "ExecutablePath", c.path},
+        };
+        for (const auto& v : values) {
+            RegistryValue value = ReadRegistryValue(v.key, v.name);
+            EXPECT_TRUE(v.text.empty() ? !value.found : value.type == REG_SZ && value.data == v.text + '\0')
+                << v.name << " of " << c.path << ": " << value.data;
+        }
+        RegistryValue size = ReadRegistryValue(kUninstallKey, "EstimatedSize");
+        EXPECT_TRUE(size.type == REG_DWORD && size.Number() == 1234567u) << c.path;
     }
 }
 
-TEST(WriteEstimatedSize, NewRecordIsLaidOutAsTheSystemReadsIt)
+TEST(WriteEstimatedSize, NewRecordIsLaidOutAsTheSystemReadsItAndForeignOnesAreLeftAlone)
 {
-    uint64_t before = FileTimeNow();
+    FILETIME before;
+    GetSystemTimeAsFileTime(&before);
     WriteEstimatedSize(0xFEDCBA98u);
-    uint64_t after = FileTimeNow() + 10000;
-    probe::RegistryValue value = probe::ReadValue(kArpCacheKey, "SlowInfoCache");
-    ASSERT_EQ(value.type, static_cast<DWORD>(REG_BINARY));
-    ASSERT_EQ(value.data.size(), 552u);
-    const uint8_t* r = value.data.data();
-    EXPECT_EQ(std::vector<uint8_t>(r, r + 16), (std::vector<uint8_t>{
-                                                   0x28, 0x02, 0, 0,                        // recordSize 552
-                                                   1, 0, 0, 0,                              // hasName
-                                                   0x98, 0xBA, 0xDC, 0xFE, 0, 0, 0, 0}));  // installedSize
-    EXPECT_GE(LoadLittleEndian64(r + 16), before);  // lastUsed, UTC
-    EXPECT_LE(LoadLittleEndian64(r + 16), after);
-    EXPECT_EQ(LoadLittleEndian32(r + 24), 3u);  // frequency
-    for (int i = 0; i < 262; ++i) {
-        uint16_t unit = static_cast<uint16_t>(r[28 + 2 * i] | r[29 + 2 * i] << 8);
-        EXPECT_EQ(unit, i < 10 ? static_cast<uint16_t>("Quorvalent"[i]) : 0u) << "programName unit " << i;
-    }
-    EXPECT_EQ(probe::ReadValue(kArpCacheKey, "Changed").dword(), 0u);
-    EXPECT_EQ(probe::ReadValue(kUninstallKey, "EstimatedSize").dword(), 0xFEDCBA98u);
-}
+    RegistryValue record = ReadRegistryValue(kArpCacheKey, "SlowInfoCache");
+    ASSERT_TRUE(record.type == REG_BINARY && record.data.size() == 552u);
+    EXPECT_EQ(record.data.substr(0, 16), std::string("\x28\x02\0\0"  // recordSize 552
+                                                     "\x01\0\0\0"    // hasName
+                                                     "\x98\xBA\xDC\xFE\0\0\0\0",
+                                                     16));  // installedSize
+    // lastUsed: the UTC time to the millisecond that GetSystemTime gives.
+    uint64_t now = (uint64_t(before.dwHighDateTime) << 32 | before.dwLowDateTime) / 10000 * 10000;
+    EXPECT_TRUE(LoadLittleEndian64(record.Bytes() + 16) - now < 600000000u);
+    EXPECT_EQ(LoadLittleEndian32(record.Bytes() + 24), 3u);  // frequency
+    std::string name("Q\0u\0o\0r\0v\0a\0l\0e\0n\0t\0", 20);
+    EXPECT_EQ(record.data.substr(28), name + std::string(524 - 20, '\0')) << "programName";
+    EXPECT_EQ(ReadRegistryValue(kArpCacheKey, "Changed").Number(), 0u);
 
-TEST(WriteEstimatedSize, ExistingRecordKeepsItsFieldsAndForeignOnesAreLeftAlone)
-{
     const struct {
-        const char* label;
         DWORD type;
         size_t size;
         bool ours;
-    } cases[] = {
-        {"a record of ours", REG_BINARY, 552, true},
-        {"binary, one byte short", REG_BINARY, 551, false},
-        {"binary, longer", REG_BINARY, 600, false},
-        {"string of the right length", REG_SZ, 552, false},
-        {"dword", REG_DWORD, 4, false},
-    };
+    } cases[] = {{REG_BINARY, 552, true},
+                 {REG_BINARY, 551, false},
+                 {REG_BINARY, 600, false},
+                 {REG_SZ, 552, false},
+                 {REG_DWORD, 4, false}};
     for (const auto& c : cases) {
         SHDeleteKeyA(HKEY_CURRENT_USER, kArpCacheKey);
-        std::vector<BYTE> stored(c.size, 0xA5);  // fields nobody of ours would write
-        if (c.type == REG_SZ)
-            stored.back() = 0;
-        probe::WriteValue(kArpCacheKey, "SlowInfoCache", c.type, stored.data(), static_cast<DWORD>(c.size));
+        std::string stored(c.size, '\xA5');  // fields nobody of ours would write
+        stored.back() = c.type == REG_SZ ? '\0' : stored.back();
+        ASSERT_TRUE(WriteRegistryValue(kArpCacheKey, "SlowInfoCache", c.type, stored));
         WriteEstimatedSize(77);
-        probe::RegistryValue value = probe::ReadValue(kArpCacheKey, "SlowInfoCache");
-        std::vector<BYTE> expected = stored;
         if (c.ours)
-            SetArpInstalledSize(expected.data(), 77);  // high 32 bits cleared too
-        EXPECT_EQ(value.type, c.type) << c.label;
-        EXPECT_EQ(value.data, expected) << c.label;
-        EXPECT_EQ(probe::ReadValue(kArpCacheKey, "Changed").found, c.ours) << c.label;
-        EXPECT_EQ(probe::ReadValue(kUninstallKey, "EstimatedSize").dword(), 77u) << c.label;
+            SetArpInstalledSize(reinterpret_cast<uint8_t*>(&stored[0]), 77);  // high 32 bits cleared too
+        record = ReadRegistryValue(kArpCacheKey, "SlowInfoCache");
+        EXPECT_TRUE(record.type == c.type && record.data == stored) << c.type << " of " << c.size;
+        EXPECT_EQ(ReadRegistryValue(kArpCacheKey, "Changed").found, c.ours) << c.type << " of " << c.size;
+        EXPECT_EQ(ReadRegistryValue(kUninstallKey, "EstimatedSize").Number(), 77u);
     }
 }

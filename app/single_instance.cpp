@@ -1,10 +1,10 @@
-#include "app/installer_claim.h"
+#include "app/single_instance.h"
 
 #include "base/alert.h"
 
 #include <windows.h>
 
-const char kInstallerClaimName[] = "Local\\QuorvalentSetupInstaller";
+const char kSingleInstanceMutexName[] = "Local\\QuorvalentSetupInstaller";
 
 namespace {
 
@@ -23,11 +23,11 @@ Claim g_claim;
 
 }  // namespace
 
-bool ClaimInstaller()
+bool ClaimSingleInstance()
 {
     if (g_claim.mutex)
         return true;
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, kInstallerClaimName);
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, kSingleInstanceMutexName);
     // Without the mutex (out of resources) nothing tells whether another
     // installer runs; refusing to install for that would be worse.
     if (!mutex)

@@ -1,5 +1,6 @@
-// The size record "SlowInfoCache" of the system's installed-programs cache:
-// exactly 552 bytes, little-endian, whatever the host's byte order.
+// The size record "SlowInfoCache" of the system's cache of installed
+// programs (Add/Remove Programs, hence "Arp" in the names): exactly 552
+// bytes, little-endian, whatever the host's byte order.
 //
 //   offset  width  field
 //        0      4  recordSize      552
@@ -30,4 +31,3 @@ void BuildArpCacheRecord(ArpCacheRecord record, uint32_t installedSize);
 
 // Replaces installedSize (high 32 bits 0) and keeps every other field.
 void SetArpInstalledSize(ArpCacheRecord record, uint32_t installedSize);
-

@@ -1,4 +1,4 @@
-#include "app/arp_cache_record.h"
+#include "app/slow_info_cache.h"
 
 #include "base/byte_order.h"
 

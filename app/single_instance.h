@@ -6,9 +6,9 @@
 #pragma once
 
 // The mutex's name, in the user's own session namespace.
-extern const char kInstallerClaimName[];
+extern const char kSingleInstanceMutexName[];
 
 // True when no other installer of this user is running: this process then
-// holds the claim until it ends. Otherwise shows the "Quorvalent Setup"
+// holds the mutex until it ends. Otherwise shows the "Quorvalent Setup"
 // alert that another installer is at work and gives false.
-bool ClaimInstaller();
+bool ClaimSingleInstance();
