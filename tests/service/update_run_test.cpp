@@ -8,12 +8,12 @@
 #include "package/download_state.h"
 #include "base/folders.h"
 #include "tests/app/installation_probe.h"
-#include "tests/package/package_helpers.h"
 #include "tests/support/http_test_support.h"
 #include "tests/support/linux_peer.h"
 #include "tests/support/process.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
+#include "tests/support/test_env.h"
 
 #include <cstdlib>
 #include <random>
@@ -26,10 +26,7 @@ const char kMirrorAddress[] = "127.0.0.11";  // mirror.quorvalent.test
 
 std::string InstallFolder() { return probe::SpecialFolder(CSIDL_APPDATA) + "\\Quorvalent\\Quorvalent"; }
 
-std::string FileBytes(const std::string& path)
-{
-    return testing_package::ReadFileText(path);
-}
+std::string FileText(const std::string& path) { return ReadWholeFile(path).bytes; }
 
 // The sanitizer's preload reaches every program the installer starts, and
 // the stand-in, a plain Windows program, cannot start with it.
@@ -58,16 +55,16 @@ struct UpdateSite {
     LinuxPeer service;
 };
 
-std::string EmbeddedPackage() { return FileBytes(probe::WindowsPath("QV_BUILD_DIR") + "\\resources\\embedded.pkg"); }
+std::string EmbeddedPackage() { return FileText(probe::WindowsPath("QV_BUILD_DIR") + "\\resources\\embedded.pkg"); }
 
 int RunSetup(std::string* output) { return RunBuiltProgram("quorvalent-setup.exe", "/silent", output); }
 
 void ExpectInstalledAndLaunched()
 {
     std::string program = InstallFolder() + "\\Quorvalent.exe";
-    EXPECT_EQ(FileBytes(program), FileBytes(probe::StandinExe()));
+    EXPECT_EQ(FileText(program), FileText(probe::StandinExe()));
     EXPECT_EQ(probe::ReadValue(kUninstallKey, "DisplayIcon").text().empty(), false);
-    EXPECT_FALSE(testing_package::Exists(StatePath()));
+    EXPECT_FALSE(probe::FileExists(StatePath()));
     if (LaunchesCanBeSeen()) {
         std::vector<probe::StartRecord> starts = probe::WaitForStarts(InstallFolder(), 1);
         ASSERT_EQ(starts.size(), 1u);
@@ -136,11 +133,11 @@ TEST(UpdateRun, TransferCutTenTimesResumesToIdenticalFiles)
 {
     // A package of the stand-in and data that does not compress, so that
     // every cut falls inside its body.
-    std::string source = testing_package::ScratchFolder("content");
+    std::string source = ScratchFolder("content");
     std::string data = PatternBytes(400000, 11);
-    ASSERT_TRUE(testing_package::WriteFileText(source + "Quorvalent.new.exe", FileBytes(probe::StandinExe())));
-    ASSERT_TRUE(testing_package::WriteFileText(source + "data.bin", data));
-    std::string package = testing_package::ScratchFolder("out") + "big.pkg";
+    ASSERT_TRUE(WriteWholeFile(source + "Quorvalent.new.exe", FileText(probe::StandinExe())));
+    ASSERT_TRUE(WriteWholeFile(source + "data.bin", data));
+    std::string package = ScratchFolder("out") + "big.pkg";
     std::string packOutput;
     ASSERT_EQ(RunBuiltProgram("quorvalent-pack.exe",
                               "--number 4 --program Quorvalent.new.exe '" + source + "' '" + package + "'",
@@ -149,7 +146,7 @@ TEST(UpdateRun, TransferCutTenTimesResumesToIdenticalFiles)
         << packOutput;
     // nginx on the mirror address; the installer reaches it through a relay
     // on the package host's address that cuts the answer.
-    UpdateSite site(kMirrorAddress, FileBytes(package), 4);
+    UpdateSite site(kMirrorAddress, FileText(package), 4);
     ASSERT_TRUE(site.Ready());
     WinsockSession winsock;
     std::mt19937 cuts(20260);
@@ -165,12 +162,12 @@ TEST(UpdateRun, TransferCutTenTimesResumesToIdenticalFiles)
         EXPECT_NE(output.find(kNoResponse), std::string::npos) << "cut at " << cut << ": " << output;
         relay.Finish();
     }
-    EXPECT_TRUE(testing_package::Exists(StatePath()));
+    EXPECT_TRUE(probe::FileExists(StatePath()));
     ScriptedPeer relay(kFilesAddress, 80, {{Relay(kMirrorAddress, 80)}});
     std::string output;
     EXPECT_EQ(RunSetup(&output), 0) << output;
     relay.Finish();
-    EXPECT_EQ(FileBytes(InstallFolder() + "\\data.bin"), data);
+    EXPECT_EQ(FileText(InstallFolder() + "\\data.bin"), data);
     ExpectInstalledAndLaunched();
 }
 
@@ -184,6 +181,6 @@ TEST(UpdateRun, PackageNumberMismatchEndsInTheNoResponseQuestion)
     // No one can answer: one more attempt, then the end that Exit gives.
     EXPECT_NE(output.find("(no dialog could be shown: Connect)"), std::string::npos) << output;
     EXPECT_NE(output.find("(no dialog could be shown: Exit)"), std::string::npos) << output;
-    EXPECT_FALSE(testing_package::Exists(InstallFolder() + "\\Quorvalent.exe"));
+    EXPECT_FALSE(probe::FileExists(InstallFolder() + "\\Quorvalent.exe"));
     EXPECT_FALSE(probe::KeyExists(kUninstallKey));
 }

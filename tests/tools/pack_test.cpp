@@ -1,14 +1,13 @@
 #include "tests/support/gtest.h"
 
+#include "base/folders.h"
 #include "package/package_format.h"
-#include "tests/package/package_helpers.h"
 #include "tests/support/process.h"
+#include "tests/support/test_env.h"
 
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-using namespace testing_package;
 
 namespace {
 
@@ -54,7 +53,7 @@ void Describe(const std::string& folder, const std::string& prefix, std::vector<
         std::string path = folder + name;
         bool isFolder = GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY;
         lines->push_back(prefix + name + " " + std::to_string(ModificationTime(path)) + " " +
-                         (isFolder ? std::string("<folder>") : ReadFileText(path)));
+                         (isFolder ? std::string("<folder>") : ReadWholeFile(path).bytes));
         if (isFolder)
             Describe(path + "\\", prefix + name + "\\", lines);
     }
@@ -79,10 +78,10 @@ std::string MakeSourceFolder()
     CreateDirectoryA((source + "docs\\deep").c_str(), nullptr);
     CreateDirectoryA((source + "docs\\deep\\deeper").c_str(), nullptr);
     CreateDirectoryA((source + "empty folder").c_str(), nullptr);
-    WriteFileText(source + "Quorvalent.new.exe", "MZ program");
-    WriteFileText(source + "docs\\readme.txt", "read me\r\n");
-    WriteFileText(source + "docs\\empty.txt", "");
-    WriteFileText(source + "docs\\deep\\deeper\\data.bin", binary);
+    WriteWholeFile(source + "Quorvalent.new.exe", "MZ program");
+    WriteWholeFile(source + "docs\\readme.txt", "read me\r\n");
+    WriteWholeFile(source + "docs\\empty.txt", "");
+    WriteWholeFile(source + "docs\\deep\\deeper\\data.bin", binary);
     SetModificationTime(source + "Quorvalent.new.exe", 1000000000);
     SetModificationTime(source + "docs\\readme.txt", -300000000);  // 1960
     SetModificationTime(source + "docs\\empty.txt", 0);
@@ -125,8 +124,8 @@ TEST(PackTool, RoundTripsAFolderIntoIdenticalFilesAndTimes)
         ASSERT_EQ(RunPack("--extract " + c.package + " " + Quoted(target)), 0) << c.label;
         EXPECT_EQ(Describe(target + "\\"), expected) << c.label;
     }
-    std::string stored = ReadFileText(ScratchFolder("out") + "stored.pkg");
-    std::string lzma = ReadFileText(ScratchFolder("out") + "lzma.pkg");
+    std::string stored = ReadWholeFile(ScratchFolder("out") + "stored.pkg").bytes;
+    std::string lzma = ReadWholeFile(ScratchFolder("out") + "lzma.pkg").bytes;
     ASSERT_GT(lzma.size(), 21u);
     EXPECT_EQ(stored.substr(4, 4), stored.substr(8, 4)) << "stored: archive size = compressed size";
     EXPECT_EQ(lzma.substr(16, 5), std::string("\x5D\x00\x00\x00\x02", 5));
@@ -136,28 +135,28 @@ TEST(PackTool, DeleteEntriesReplacedFoldersTrailingBytesAndFlags)
 {
     const std::string source = ScratchFolder("options\\source");
     CreateDirectoryA((source + "plugins").c_str(), nullptr);
-    WriteFileText(source + "plugins\\new.dll", "new");
-    WriteFileText(source + "Quorvalent.new.exe", "MZ");
+    WriteWholeFile(source + "plugins\\new.dll", "new");
+    WriteWholeFile(source + "Quorvalent.new.exe", "MZ");
     const std::string package = ScratchFolder("options") + "options.pkg";
     ASSERT_EQ(RunPack("--number 7 --trailing 5 --replace plugins --delete old.txt --program Quorvalent.new.exe " +
                       Quoted(source) + " " + Quoted(package)),
               0);
-    std::string bytes = ReadFileText(package);
+    std::string bytes = ReadWholeFile(package).bytes;
     ASSERT_GE(bytes.size(), 16u);
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x01\x00\x00\x07", 4)) << "version, flags, package number 7";
     EXPECT_EQ(bytes.substr(12, 4), std::string("\x00\x00\x00\x05", 4)) << "trailing size";
 
     const std::string target = ScratchFolder("options\\target");
     CreateDirectoryA((target + "plugins").c_str(), nullptr);
-    WriteFileText(target + "plugins\\stale.dll", "stale");
-    WriteFileText(target + "old.txt", "old");
-    WriteFileText(target + "other.txt", "kept");
+    WriteWholeFile(target + "plugins\\stale.dll", "stale");
+    WriteWholeFile(target + "old.txt", "old");
+    WriteWholeFile(target + "other.txt", "kept");
     EXPECT_NE(RunPack("--extract --number 1 " + Quoted(package) + " " + Quoted(target)), 0) << "wrong number";
     ASSERT_EQ(RunPack("--extract --number 7 " + Quoted(package) + " " + Quoted(target)), 0);
-    EXPECT_FALSE(Exists(target + "old.txt"));
-    EXPECT_FALSE(Exists(target + "plugins\\stale.dll"));
-    EXPECT_EQ(ReadFileText(target + "plugins\\new.dll"), "new");
-    EXPECT_EQ(ReadFileText(target + "other.txt"), "kept");
+    EXPECT_FALSE(FileExists((target + "old.txt").c_str()));
+    EXPECT_FALSE(FileExists((target + "plugins\\stale.dll").c_str()));
+    EXPECT_EQ(ReadWholeFile(target + "plugins\\new.dll").bytes, "new");
+    EXPECT_EQ(ReadWholeFile(target + "other.txt").bytes, "kept");
 
     const std::string scrambled = ScratchFolder("options") + "scrambled.pkg";
     ASSERT_EQ(RunPack("--flags 1 " + Quoted(source) + " " + Quoted(scrambled)), 0);
@@ -168,11 +167,11 @@ TEST(PackTool, FailsWithNonZeroExitOnBadInput)
 {
     const std::string folder = ScratchFolder("failures");
     CreateDirectoryA((folder + "src").c_str(), nullptr);
-    WriteFileText(folder + "src\\a.txt", "a");
+    WriteWholeFile(folder + "src\\a.txt", "a");
     ASSERT_EQ(RunPack(Quoted(folder + "src") + " " + Quoted(folder + "good.pkg")), 0);
-    std::string good = ReadFileText(folder + "good.pkg");
-    WriteFileText(folder + "cut.pkg", good.substr(0, good.size() - 1));
-    WriteFileText(folder + "tiny.pkg", good.substr(0, 10));
+    std::string good = ReadWholeFile(folder + "good.pkg").bytes;
+    WriteWholeFile(folder + "cut.pkg", good.substr(0, good.size() - 1));
+    WriteWholeFile(folder + "tiny.pkg", good.substr(0, 10));
     struct Case {
         const char* label;
         std::string arguments;

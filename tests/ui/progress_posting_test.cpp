@@ -3,7 +3,7 @@
 #include "base/error_code.h"
 #include "package/download_state.h"
 #include "package/package_job.h"
-#include "tests/package/package_helpers.h"
+#include "tests/support/package_builder.h"
 #include "tests/support/http_test_support.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
