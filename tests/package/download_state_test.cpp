@@ -88,11 +88,13 @@ TEST(DownloadState, WriteStoresAPrefixThatReadTakesOverEvenFromAFullDisk)
     struct Case {
         const char* label;
         uint32_t written;
-        uint32_t taken;
-    } cases[] = {
-        {"1234 bytes", 1234, 1234}, {"more than the body holds", 300000, 1234}, {"full disk", 100000, 0}};
+        uint32_t taken;  // 0: what a disk of 16 KiB holds
+        bool fullDisk;
+    } cases[] = {{"1234 bytes", 1234, 1234, false},
+                 {"more than the body holds", 300000, 1234, false},
+                 {"full disk", 100000, 0, true}};
     for (const Case& c : cases) {
-        if (c.taken == 0) {
+        if (c.fullDisk) {
             ASSERT_EQ(RunHost("mount -t tmpfs -o size=16k qv-small " + ShellQuoted(prefs)).exitCode, 0);
         }
         WriteDownloadState(writer, c.written);
