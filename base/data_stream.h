@@ -13,6 +13,8 @@ public:
     DataStream(const DataStream&) = delete;
     DataStream& operator=(const DataStream&) = delete;
 
+    // CopyFrom and Digest have no caller in the installer; they belong to
+    // the stream interface.
     // Copies count bytes from the source's position into this stream. Fails
     // before copying anything when the source holds fewer bytes.
     virtual void CopyFrom(DataStream& source, uint32_t count);
@@ -55,7 +57,6 @@ public:
     // Reads up to and including a 0 byte; at most capacity - 1 characters.
     void ReadCString(char* buffer, uint32_t capacity);
 
-    // Bytes left between the position and the end.
     uint32_t GetRemaining() const { return size - position; }
 
 protected:

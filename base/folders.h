@@ -33,7 +33,7 @@ bool AppendText(char* path, uint32_t size, const char* name);
 bool GetModuleFolder(char* buffer, uint32_t size);
 // False for an empty path; true when the file or folder exists.
 bool FileExists(const char* path);
-// DeleteFileA: 0 on success, otherwise the system error.
+// 0 when the file is gone, otherwise the system error.
 DWORD DeleteFileResult(const char* path);
 // Creates the folder "base's folder + name + \"; an existing folder is no
 // error and failures are not reported.

@@ -25,8 +25,6 @@ public:
     void Release();
     // The stream's bytes; the next byte to read is at GetBuffer() + GetPosition().
     uint8_t* GetBuffer() { return buffer; }
-    uint32_t GetCapacity() const { return capacity; }
-    bool OwnsBuffer() const { return ownsBuffer; }
     // Makes the stream at least newSize bytes long, growing its own storage
     // to newSize + 512. An attached block cannot grow: -3; so can a size
     // whose slack would pass 4 GiB, or a failed allocation.

@@ -4,10 +4,10 @@
 // the same file.
 #include "fuzz/archive_seeds.h"
 #include "fuzz/fuzz_target.h"
-#include "tests/package/package_helpers.h"
+#include "tests/support/test_env.h"
 
-#include "package/download_state.h"
 #include "base/folders.h"
+#include "package/download_state.h"
 #include "package/package_job.h"
 
 #include <cstring>
@@ -37,7 +37,7 @@ void FuzzDownloadState(const uint8_t* data, size_t size)
     static char path[kFolderPathSize];
     if (!path[0] && !GetDownloadStatePath(path))
         FuzzFailed(kTarget, "no state file path");
-    FUZZ_EXPECT(kTarget, testing_package::WriteFileText(path, std::string(reinterpret_cast<const char*>(data), size)));
+    FUZZ_EXPECT(kTarget, WriteWholeFile(path, std::string(reinterpret_cast<const char*>(data), size)));
 
     PackageJob job(nullptr);
     // The number the file carries is the one expected, so that the fuzzer
@@ -45,7 +45,8 @@ void FuzzDownloadState(const uint8_t* data, size_t size)
     job.packageNumber = size >= 4 ? uint32_t(data[2]) << 8 | data[3] : 0;
     uint32_t received = ReadDownloadState(job);
     if (job.compressedSize == 0) {
-        FUZZ_EXPECT(kTarget, received == 0 && job.archiveSize == 0 && job.trailingSize == 0 && !job.compressed);
+        FUZZ_EXPECT(kTarget,
+                    received == 0 && job.archiveSize == 0 && job.trailingSize == 0 && !job.compressed);
         DeleteDownloadState();
         return;
     }
@@ -56,7 +57,7 @@ void FuzzDownloadState(const uint8_t* data, size_t size)
     FUZZ_EXPECT(kTarget, job.compressed == (job.archiveSize != job.compressedSize));
 
     WriteDownloadState(job, received);
-    std::string written = testing_package::ReadFileText(path);
+    std::string written = ReadWholeFile(path).bytes;
     FUZZ_EXPECT(kTarget, written.size() == size && std::memcmp(written.data(), data, size) == 0);
     DeleteDownloadState();
 }

@@ -1,7 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "fuzz/fuzz_target.h"
-#include "tests/package/package_helpers.h"
+#include "tests/support/test_env.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -78,8 +78,8 @@ TEST(FuzzReplay, EveryTargetTakesRegressionsSeedsAndMutations)
     for (const FuzzTarget* target = kFuzzTargets; target->name; ++target) {
         SCOPED_TRACE(target->name);
         std::string folder = RegressionFolder(target->name);
-        for (const std::string& name : testing_package::ListNames(folder))
-            RunInput(*target, testing_package::ReadFileText(folder + name));
+        for (const std::string& name : ListNames(folder))
+            RunInput(*target, ReadWholeFile(folder + name).bytes);
         std::vector<std::string> seeds;
         target->seeds(seeds);
         ASSERT_FALSE(seeds.empty());

@@ -6,12 +6,66 @@
 #include "package/delete_tree.h"
 #include "package/entry_name.h"
 #include "package/file_times.h"
-#include "package/folder_list.h"
 #include "package/package_format.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
+
+// The folders an extraction created, in archive order, with the times they
+// get once every file is written. Grows by 5 records at a time.
+class FolderList {
+public:
+    struct Record {
+        uint32_t creationTime;
+        uint32_t modificationTime;
+        char path[kFolderPathSize];
+    };
+
+    FolderList() : records(nullptr), count(0), capacity(0) {}
+    ~FolderList() { std::free(records); }
+    FolderList(const FolderList&) = delete;
+    FolderList& operator=(const FolderList&) = delete;
+
+    // A path that does not fit its record, or a failed allocation, throws
+    // -3 and leaves the list as it was.
+    void Append(const char* path, uint32_t modificationTime, uint32_t creationTime)
+    {
+        size_t length = std::strlen(path);
+        if (length >= sizeof records[0].path)
+            throw kErrorMalformed;
+        if (count == capacity) {
+            if (capacity > UINT32_MAX - kGrowthStep)
+                throw kErrorMalformed;
+            void* block = std::realloc(records, (size_t(capacity) + kGrowthStep) * sizeof(Record));
+            if (!block)
+                throw kErrorMalformed;
+            records = static_cast<Record*>(block);
+            capacity += kGrowthStep;
+        }
+        Record& record = records[count++];
+        record.creationTime = creationTime;
+        record.modificationTime = modificationTime;
+        std::memcpy(record.path, path, length + 1);
+    }
+
+    // Last record first, as the times must be applied.
+    void ApplyTimesInReverse() const
+    {
+        for (uint32_t index = count; index > 0; --index) {
+            const Record& record = records[index - 1];
+            SetFileTimes(record.path, record.modificationTime, record.creationTime);
+        }
+    }
+
+private:
+    static const uint32_t kGrowthStep = 5;
+
+    Record* records;
+    uint32_t count;
+    uint32_t capacity;
+};
 
 // Folder and delete paths go through 1024-byte records and the shell's
 // 1028-byte list.
@@ -51,23 +105,13 @@ void ExtractDelete(const char* name, const char* fullPath)
     DeleteTree(fullPath);
 }
 
-void ApplyFolderTimes(FolderList& folders)
-{
-    for (uint32_t index = folders.GetCount(); index > 0; --index) {
-        const FolderRecord& record = folders.GetAt(index - 1);
-        SetFileTimes(record.path, record.modificationTime, record.creationTime);
-    }
-    folders.Clear();
-}
-
 }  // namespace
 
-void ExtractArchive(MemoryStream& archive, const char* baseFolder, FolderList& folders,
-                    ExtractionResult* result)
+void ExtractArchive(MemoryStream& archive, const char* baseFolder, ExtractionResult* result)
 {
     result->programPath[0] = '\0';
     ReadArchiveHeader(archive, &result->headerValueA, &result->headerValueB);
-    folders.Clear();
+    FolderList folders;
 
     // Each name is read straight behind the folder, so the buffer holds the
     // entry's full path; what does not fit fails in the read.
@@ -95,5 +139,5 @@ void ExtractArchive(MemoryStream& archive, const char* baseFolder, FolderList& f
         if (entry.flags & kEntryFlagProgram)
             std::memcpy(result->programPath, fullPath, std::strlen(fullPath) + 1);
     }
-    ApplyFolderTimes(folders);
+    folders.ApplyTimesInReverse();
 }

@@ -3,49 +3,31 @@
 #include "base/error_code.h"
 #include "base/file_stream.h"
 #include "base/folders.h"
+#include "package/package_format.h"
 #include "package/package_job.h"
 
 #include <new>
 
 namespace {
 
-void ClearHeader(PackageJob& job)
-{
-    job.flags = 0;
-    job.archiveSize = 0;
-    job.compressedSize = 0;
-    job.trailingSize = 0;
-    job.compressed = false;
-}
-
 uint32_t TakeOverState(PackageJob& job, FileStream& file)
 {
-    if (file.ReadU8() != kDownloadStateVersion)
-        throw kErrorMalformed;
-    uint32_t flags = file.ReadU8();
-    if (file.ReadU16() != job.packageNumber)
-        throw kErrorMalformed;
-    uint32_t archiveSize = file.ReadU32();
-    uint32_t compressedSize = file.ReadU32();
-    uint32_t trailingSize = file.ReadU32();
-    if (archiveSize == 0 || compressedSize == 0)
-        throw kErrorMalformed;
+    uint8_t bytes[kPackageHeaderSize];
+    file.Read(bytes, sizeof bytes);
+    PackageHeader header;
+    ParsePackageHeader(bytes, job.packageNumber, &header);
     // The sum is taken in 64 bits: sizes that wrap in 32 would let a short
     // buffer be overrun. A body that could not be asked for by a 32-bit
     // offset cannot be resumed either.
-    uint64_t total = uint64_t(compressedSize) + trailingSize;
+    uint64_t total = uint64_t(header.compressedSize) + header.trailingSize;
     if (total > PackageJob::kMaximumBodySize)
         throw kErrorMalformed;
     uint32_t received = file.GetRemaining();
     if (received > total)
         throw kErrorMalformed;
-    job.flags = flags;
-    job.archiveSize = archiveSize;
-    job.compressedSize = compressedSize;
-    job.trailingSize = trailingSize;
+    job.ApplyHeader(header);
     job.ReserveBody(uint32_t(total));
     file.Read(job.body, received);
-    job.compressed = archiveSize != compressedSize;
     return received;
 }
 
@@ -71,7 +53,7 @@ uint32_t ReadDownloadState(PackageJob& job)
     } catch (ErrorCode) {
     } catch (const std::bad_alloc&) {
     }
-    ClearHeader(job);
+    job.ClearHeader();
     return 0;
 }
 
@@ -83,13 +65,12 @@ void WriteDownloadState(const PackageJob& job, uint32_t received)
         char path[kFolderPathSize];
         if (!GetDownloadStatePath(path))
             return;
+        PackageHeader header = {uint8_t(job.flags), uint16_t(job.packageNumber), job.archiveSize,
+                                job.compressedSize, job.trailingSize};
+        uint8_t bytes[kPackageHeaderSize];
+        EncodePackageHeader(header, bytes);
         FileStream file(path, "wb");
-        file.WriteU8(kDownloadStateVersion);
-        file.WriteU8(job.flags);
-        file.WriteU16(job.packageNumber);
-        file.WriteU32(job.archiveSize);
-        file.WriteU32(job.compressedSize);
-        file.WriteU32(job.trailingSize);
+        file.Write(bytes, sizeof bytes);
         file.Write(job.body, received);
     } catch (ErrorCode) {
     } catch (const std::bad_alloc&) {

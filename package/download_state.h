@@ -1,10 +1,10 @@
 // The download state file "QuorvalentArchive" in the preferences folder: the
 // first 16 + received bytes of an interrupted package download, so that a
 // later download of the same package asks the server only for the rest.
-// Layout, big-endian: version u8 (1), flags u8, package number u16, archive
-// size u32, compressed size u32, trailing size u32, then the received body
-// bytes in order (their count is the file's length - 16). The package
-// number and the three sizes are all that tie the file to a package.
+// Its first 16 bytes are the package header (package/package_format.h) of
+// the job's package number, then come the received body bytes in order
+// (their count is the file's length - 16). The package number and the three
+// sizes are all that tie the file to a package.
 // Used only by the thread that runs the package job; no locks.
 #pragma once
 
@@ -13,17 +13,15 @@
 class PackageJob;
 
 const char kDownloadStateName[] = "QuorvalentArchive";
-const uint8_t kDownloadStateVersion = 1;
-const uint32_t kDownloadStateHeaderSize = 16;
 
 // The state file's full path into a buffer of kFolderPathSize bytes; false
 // (and an empty buffer) when it does not fit.
 bool GetDownloadStatePath(char* buffer);
 
-// Takes over a state file whose version is 1, whose package number is the
-// job's packageNumber and whose sizes are usable: sets the job's flags,
-// archiveSize, compressedSize, trailingSize and compressed, reserves body
-// at compressed + trailing size and reads the stored bytes into its start.
+// Takes over a state file whose header passes ParsePackageHeader with the
+// job's packageNumber (version 1, that number, sizes not 0) and whose body
+// fits those sizes: applies the header to the job, reserves body at
+// compressed + trailing size and reads the stored bytes into its start.
 // Returns their count. Any unusable file (missing, short, wrong version or
 // number, a size of 0, more body than the package has, a package too large
 // to be resumed) gives 0 with the four header fields and compressed cleared;

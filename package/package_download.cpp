@@ -1,6 +1,7 @@
-// The download way into a package job: the package at a URL over HTTP into
-// body, resumed from the download state file when an earlier download of the
-// same package stopped early. Update worker thread.
+// PackageJob's download half (the rest of the class is in package_job.cpp):
+// DownloadPackage fetches the package at a URL over HTTP into body, resumed
+// from the download state file when an earlier download of the same package
+// stopped early. Update worker thread.
 #include "net/http_downloader.h"
 
 #include "base/alert.h"
@@ -100,11 +101,7 @@ void PackageJob::ReadResponseHeader(HttpDownloader& downloader)
     ParsePackageHeader(bytes, packageNumber, &header);
     if (uint64_t(header.compressedSize) + header.trailingSize > kMaximumBodySize)
         throw ErrorCode(kErrorMalformed);
-    flags = header.flags;
-    archiveSize = header.archiveSize;
-    compressedSize = header.compressedSize;
-    trailingSize = header.trailingSize;
-    compressed = archiveSize != compressedSize;
+    ApplyHeader(header);
 }
 
 void PackageJob::CheckResumedRange(const HttpDownloader& downloader, uint32_t received)

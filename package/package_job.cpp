@@ -61,7 +61,6 @@ PackageJob::~PackageJob()
 {
     std::free(body);
     std::free(archive);
-    folders.Clear();
 }
 
 void PackageJob::SetProgressSink(ProgressSink* sink)
@@ -79,6 +78,21 @@ void PackageJob::ReserveArchive(uint32_t size)
     Reserve(archive, archiveCapacity, size);
 }
 
+void PackageJob::ApplyHeader(const PackageHeader& header)
+{
+    flags = header.flags;
+    archiveSize = header.archiveSize;
+    compressedSize = header.compressedSize;
+    trailingSize = header.trailingSize;
+    compressed = archiveSize != compressedSize;
+}
+
+void PackageJob::ClearHeader()
+{
+    PackageHeader none = {};
+    ApplyHeader(none);
+}
+
 void PackageJob::LoadPackage(const uint8_t* bytes, uint32_t length, uint32_t number)
 {
     if (!bytes || length < kPackageHeaderSize)
@@ -89,11 +103,7 @@ void PackageJob::LoadPackage(const uint8_t* bytes, uint32_t length, uint32_t num
     uint32_t bodyLength = length - kPackageHeaderSize;
     if (uint64_t(header.compressedSize) + header.trailingSize > bodyLength)
         throw kErrorMalformed;
-    flags = header.flags;
-    archiveSize = header.archiveSize;
-    compressedSize = header.compressedSize;
-    trailingSize = header.trailingSize;
-    compressed = archiveSize != compressedSize;
+    ApplyHeader(header);
     ReserveArchive(archiveSize);
     if (compressed) {
         ReserveBody(length);
@@ -150,7 +160,7 @@ void PackageJob::ExtractInto(const char* folder, char* programPath)
     MemoryStream stream;
     stream.Attach(archive, archiveSize);
     ExtractionResult result;
-    ExtractArchive(stream, base, folders, &result);
+    ExtractArchive(stream, base, &result);
     headerValueA = result.headerValueA;
     headerValueB = result.headerValueB;
     std::memcpy(programPath, result.programPath, std::strlen(result.programPath) + 1);

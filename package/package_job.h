@@ -1,16 +1,16 @@
-// PackageJob: one Quorvalent package from memory (or, later, from the
-// network) through decompression and extraction to installed files, with
-// the program file handed over as "Quorvalent.exe". Runs entirely on the
-// thread that calls it (the user-interface thread for the embedded package,
-// the update worker for a download); it holds no locks.
+// PackageJob: one Quorvalent package from memory or from the network
+// through decompression and extraction to installed files, with the program
+// file handed over as "Quorvalent.exe". package_job.cpp holds the way from
+// memory and the installation, package_download.cpp the download. Runs
+// entirely on the thread that calls it (the user-interface thread for the
+// embedded package, the update worker for a download); it holds no locks.
 #pragma once
-
-#include "package/folder_list.h"
 
 #include <cstdint>
 
 class HttpDownloader;
 class ProgressSink;
+struct PackageHeader;
 
 class PackageJob {
 public:
@@ -57,6 +57,11 @@ public:
     // capacity 0.
     void ReserveBody(uint32_t size);
     void ReserveArchive(uint32_t size);
+    // Takes flags and the three sizes of a checked header; compressed is
+    // whether the archive and compressed sizes differ.
+    void ApplyHeader(const PackageHeader& header);
+    // No header known: flags, the three sizes and compressed become 0.
+    void ClearHeader();
     // Decodes body into archive when the package is compressed; then
     // compressed is false. Throws -3 for a scrambled body or a failed decode.
     void Decompress();
@@ -83,7 +88,6 @@ public:
     uint32_t bodyCapacity;
     uint8_t* archive;
     uint32_t archiveCapacity;
-    FolderList folders;
     uint32_t headerValueB;
     uint32_t headerValueA;
     ProgressSink* progressSink;

@@ -6,15 +6,12 @@
 #include "base/folders.h"
 #include "base/memory_stream.h"
 #include "tests/app/installation_probe.h"
-#include "tests/package/package_helpers.h"
+#include "tests/support/test_env.h"
 
 #include <sys/stat.h>
 
 #include <string>
 #include <vector>
-
-using testing_package::ReadFileText;
-using testing_package::WriteFileText;
 
 namespace {
 
@@ -55,7 +52,7 @@ TEST(ProxySettings, MissingFileGivesDefaultsAndWritesNothing)
     settings.SetHttpHost("");
     EXPECT_FALSE(settings.IsDirty()) << "same values";
     settings.Save();
-    EXPECT_EQ(ReadFileText(ProxiesPath()), "(missing)");
+    EXPECT_FALSE(ReadWholeFile(ProxiesPath()).found);
 }
 
 TEST(ProxySettings, SavedSettingsComeBackAndOnlyTheOwnerMayReadThem)
@@ -89,14 +86,14 @@ TEST(ProxySettings, SavedSettingsComeBackAndOnlyTheOwnerMayReadThem)
     EXPECT_EQ(info.st_mode & 077, 0u) << std::oct << (info.st_mode & 0777);
 
     // A malformed file gives the defaults, not the fields read before the fault.
-    std::string record = ReadFileText(ProxiesPath());
+    std::string record = ReadWholeFile(ProxiesPath()).bytes;
     std::vector<std::string> bad = {
         "QVQV" + record.substr(4),
         record.substr(0, 13) + "\x40" + std::string(64, 'h') + record.substr(27),
         record.substr(0, record.size() - 1),
     };
     for (const std::string& bytes : bad) {
-        ASSERT_TRUE(WriteFileText(ProxiesPath(), bytes));
+        ASSERT_TRUE(WriteWholeFile(ProxiesPath(), bytes));
         ProxySettings settings;
         settings.Load();
         ExpectDefaults(settings, std::to_string(bytes.size()) + " bytes");

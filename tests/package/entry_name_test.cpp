@@ -4,45 +4,16 @@
 
 TEST(EntryName, OnlyNamesThatStayInsideTheFolderAreSafe)
 {
-    struct Case {
-        const char* name;
-        bool safe;
-    } cases[] = {
-        {"Quorvalent.new.exe", true},
-        {"docs\\readme.txt", true},
-        {"docs\\", true},
-        {"a..b", false},
-        {"..\\x.dll", false},
-        {"docs\\..\\..\\x", false},
-        {"\\Windows\\x.dll", false},
-        {"/etc/x", false},
-        {"docs/readme.txt", false},
-        {"C:\\x.dll", false},
-        {"C:x.dll", false},
-        {"file.txt:stream", false},
-        {"a\tb", false},
-        {"a?b", false},
-        {"a<b>", false},
-        {"NUL", false},
-        {"nul.txt", false},
-        {"aux .txt", false},
-        {"COM1", false},
-        {"lpt9.log", false},
-        {"COM0", true},
-        {"COM10", true},
-        {"console.txt", true},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(IsSafeEntryName(c.name), c.safe) << c.name;
-
+    for (const char* name :
+         {"Quorvalent.new.exe", "docs\\readme.txt", "docs\\", "COM0", "COM10", "console.txt"})
+        EXPECT_TRUE(IsSafeEntryName(name)) << name;
+    for (const char* name : {"a..b", "..\\x.dll", "docs\\..\\..\\x", "\\Windows\\x.dll", "/etc/x",
+                             "docs/readme.txt", "C:\\x.dll", "C:x.dll", "file.txt:stream", "a\tb", "a?b",
+                             "a<b>", "NUL", "nul.txt", "aux .txt", "COM1", "lpt9.log"})
+        EXPECT_FALSE(IsSafeEntryName(name)) << name;
     // Empty and dot names mean the folder itself.
-    struct Base {
-        const char* name;
-        bool base;
-    } bases[] = {
-        {"", true}, {".", true}, {".\\", true}, {".\\.", true}, {"\\", true},
-        {"a", false}, {".a", false}, {"a\\.", false},
-    };
-    for (const Base& c : bases)
-        EXPECT_EQ(NamesBaseFolder(c.name), c.base) << c.name;
+    for (const char* name : {"", ".", ".\\", ".\\.", "\\"})
+        EXPECT_TRUE(NamesBaseFolder(name)) << name;
+    for (const char* name : {"a", ".a", "a\\."})
+        EXPECT_FALSE(NamesBaseFolder(name)) << name;
 }

@@ -175,3 +175,46 @@ void RunOnThread(const std::function<void()>& work)
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
 }
+
+// ---- Folders and times of files that tests write (package tests) ----
+
+std::string ScratchFolder(const std::string& name)
+{
+    std::string path = WindowsPath(TestRoot()) + "\\" + name;
+    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    CreateDirectoryA(path.c_str(), nullptr);
+    return path + "\\";
+}
+
+std::vector<std::string> ListNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = data.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+int64_t ModificationTime(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    FILETIME written;
+    bool read = file != INVALID_HANDLE_VALUE && GetFileTime(file, nullptr, nullptr, &written);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!read)
+        return INT64_MIN;
+    int64_t since1970 =
+        int64_t((uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime) - 116444736000000000LL;
+    // Whole seconds rounded down, also before 1970.
+    return since1970 >= 0 ? since1970 / 10000000 : -((-since1970 + 9999999) / 10000000);
+}

@@ -101,3 +101,16 @@ int32_t ThrownCode(Call call)
 // Runs the work on a Windows thread of its own (a C++ library thread would
 // not be one of Wine's) and waits for it to end.
 void RunOnThread(const std::function<void()>& work);
+
+// ---- Folders and times of files that tests write (package tests) ----
+
+#include <vector>
+
+// The Windows path, ending in a backslash, of a folder under the test's
+// scratch folder, created with every level of name ("a\\b").
+std::string ScratchFolder(const std::string& name);
+// The names in a folder, "." and ".." left out; empty when it cannot be read.
+std::vector<std::string> ListNames(const std::string& folder);
+// The last-write time of a file or folder in Unix seconds; INT64_MIN when it
+// cannot be read.
+int64_t ModificationTime(const std::string& path);
