@@ -1,14 +1,9 @@
+// Environment and HostHas are defined once, in tests/support/test_env.cpp.
 #include "tests/support/host_command.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <sys/wait.h>
-
-std::string Environment(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
 
 int RunHost(const std::string& command, std::string* output)
 {
@@ -20,12 +15,6 @@ int RunHost(const std::string& command, std::string* output)
         *output += line;
     int status = pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool HostHas(const char* program)
-{
-    std::string ignored;
-    return RunHost(std::string("command -v ") + program, &ignored) == 0;
 }
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
