@@ -13,23 +13,27 @@
 namespace {
 
 const char kUrl[] = "http://files.quorvalent.test/files/package.bin";
-const std::string kRequest = "GET /files/package.bin HTTP/1.1\r\nHost: files.quorvalent.test\r\n\r\n";
-const std::string kRange7 =
-    "GET /files/package.bin HTTP/1.1\r\nHost: files.quorvalent.test\r\nRange: bytes=7-\r\n\r\n";
-const std::string kRange10 =
-    "GET /files/package.bin HTTP/1.1\r\nHost: files.quorvalent.test\r\nRange: bytes=10-\r\n\r\n";
+const std::string kGet = "GET /files/package.bin HTTP/1.1\r\nHost: files.quorvalent.test\r\n";
 const std::string kProxyGet =
     "GET http://files.quorvalent.test/files/package.bin HTTP/1.1\r\n"
     "Host: files.quorvalent.test\r\n";
+const std::string kMirrorGet = "GET /other/file HTTP/1.1\r\nHost: mirror.quorvalent.test\r\n";
+const std::string kRequest = kGet + "\r\n";
 const std::string kAuth = "Proxy-Authorization: Basic dXNlcjpzZWNyZXQ=\r\n\r\n";  // user:secret
-const std::string kHello = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello";
-const std::string kChunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: anything\r\n\r\n";
+const std::string k200 = "HTTP/1.1 200 OK\r\n";
+const std::string kHello = k200 + "Content-Length: 5\r\n\r\nhello";
+const std::string k206 =
+    "HTTP/1.1 206 Partial\r\nContent-Range: bytes 10-14/15\r\nContent-Length: 5\r\n\r\nhello";
+const std::string kChunked = k200 + "Transfer-Encoding: anything\r\n\r\n";
 const std::string k407 =
     "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic realm=\"q\"\r\n"
     "Content-Length: 0\r\n\r\n";
 const std::string kMoved = "HTTP/1.1 302 Found\r\nLocation: http://mirror.quorvalent.test/other/file\r\n\r\n";
-const std::string kMirrorRange7 =
-    "GET /other/file HTTP/1.1\r\nHost: mirror.quorvalent.test\r\nRange: bytes=7-\r\n\r\n";
+
+std::string Range(uint32_t offset)
+{
+    return "Range: bytes=" + std::to_string(offset) + "-\r\n";
+}
 
 // A header line of exactly length bytes, line end included, that starts with text.
 std::string PaddedLine(const std::string& text, size_t length)
@@ -44,37 +48,30 @@ std::string Repeated(const std::string& line, int count)
     return lines;
 }
 
-// One download: the replies of the connections made, in order, and the exact
-// requests sent on them. Each request goes to the host it names on port 80,
-// or to the HTTP proxy when the row has one ("user:password").
+// One download: the replies of the connections it makes, in order, the exact
+// requests it must send on them, and what SendRequest, GetPosition and the
+// reads give. Each request goes to the host it names on port 80, or to the
+// HTTP proxy when the row has one ("user:password").
 struct Exchange {
     const char* name;
     std::vector<std::string> replies;
+    std::vector<std::string> requests;
     int32_t sendResult;
-    std::string body = "";
-    int32_t endResult = 0;
-    uint32_t position = 0;
-    std::vector<std::string> requests = {kRequest};
-    const char* url = kUrl;
+    uint32_t position;
+    std::string body;
+    int32_t endResult;
     uint32_t resumeOffset = 0;
     const char* proxy = nullptr;
+    const char* url = kUrl;
     bool redirectAllowed = true;
 };
-
-std::string ExpectedTarget(const Exchange& c, const std::string& request)
-{
-    if (c.proxy)
-        return "proxy.quorvalent.test:3128";
-    size_t host = request.find("Host: ") + 6;
-    return request.substr(host, request.find("\r\n", host) - host) + ":80";
-}
 
 void RunExchange(const Exchange& c)
 {
     UseNoProxy();
     if (c.proxy) {
-        std::string user(c.proxy, std::strchr(c.proxy, ':'));
-        UseHttpProxy("proxy.quorvalent.test", 3128, user.c_str(), std::strchr(c.proxy, ':') + 1);
+        const char* colon = std::strchr(c.proxy, ':');
+        UseHttpProxy("proxy.quorvalent.test", 3128, std::string(c.proxy, colon).c_str(), colon + 1);
     }
     g_webPeer.Script(c.replies);
     HttpDownloader downloader;
@@ -87,8 +84,11 @@ void RunExchange(const Exchange& c)
     EXPECT_EQ(sent == 0 ? ReadToEnd(downloader, body) : 0, c.endResult) << c.name;
     EXPECT_EQ(body, c.body) << c.name;
     EXPECT_EQ(g_webPeer.sent, c.requests) << c.name;
-    for (size_t i = 0; i < g_webPeer.targets.size() && i < c.requests.size(); ++i)
-        EXPECT_EQ(g_webPeer.targets[i], ExpectedTarget(c, c.requests[i])) << c.name;
+    for (size_t i = 0; i < g_webPeer.targets.size() && i < c.requests.size(); ++i) {
+        size_t host = c.requests[i].find("Host: ") + 6;
+        std::string named = c.requests[i].substr(host, c.requests[i].find("\r\n", host) - host) + ":80";
+        EXPECT_EQ(g_webPeer.targets[i], c.proxy ? "proxy.quorvalent.test:3128" : named) << c.name;
+    }
 }
 
 class HttpDownloaderTest : public testing::Test {
@@ -101,161 +101,69 @@ protected:
 
 TEST_F(HttpDownloaderTest, ExchangesRequestsAndAnswersByteForByte)
 {
+    const std::string pathHost = "HTTP/1.1\r\nHost: files.quorvalent.test\r\n\r\n";
+    // clang-format off
     const Exchange cases[] = {
-        {"sized body", {kHello}, 0, "hello", -1},
-        {"bare host asks for /",
-         {kHello},
-         0,
-         "hello",
-         -1,
-         0,
-         {"GET / HTTP/1.1\r\nHost: files.quorvalent.test\r\n\r\n"},
+        {"sized body", {kHello}, {kRequest}, 0, 0, "hello", -1},
+        {"bare host asks for /", {kHello}, {"GET / " + pathHost}, 0, 0, "hello", -1, 0, nullptr,
          "http://files.quorvalent.test"},
-        {"scheme in any case, query kept",
-         {kHello},
-         0,
-         "hello",
-         -1,
-         0,
-         {"GET /get?a=1&b=/c HTTP/1.1\r\nHost: files.quorvalent.test\r\n\r\n"},
-         "HTTP://files.quorvalent.test/get?a=1&b=/c"},
-        {"URL ends at a line break",
-         {kHello},
-         0,
-         "hello",
-         -1,
-         0,
-         {"GET /x HTTP/1.1\r\nHost: files.quorvalent.test\r\n\r\n"},
+        {"scheme in any case, query kept", {kHello}, {"GET /get?a=1&b=/c " + pathHost}, 0, 0, "hello", -1, 0,
+         nullptr, "HTTP://files.quorvalent.test/get?a=1&b=/c"},
+        {"URL ends at a line break", {kHello}, {"GET /x " + pathHost}, 0, 0, "hello", -1, 0, nullptr,
          "http://files.quorvalent.test/x\r\nInjected: 1"},
-        {"resumed with Content-Range",
-         {"HTTP/1.1 206 Partial\r\nContent-Range: bytes 10-14/15\r\nContent-Length: 5\r\n\r\nhello"},
-         0,
-         "hello",
-         -1,
-         10,
-         {kRange10},
-         kUrl,
-         10},
-        {"resume refused: whole file", {kHello}, 0, "hello", -1, 0, {kRange10}, kUrl, 10},
-        {"header names in any case", {"HTTP/1.1 200 OK\r\ncontent-LENGTH: 5\r\n\r\nhello"}, 0, "hello", -1},
-        {"Content-Length without its space", {"HTTP/1.1 200 OK\r\nContent-Length:5\r\n\r\nhello"}, -3},
-        {"no Content-Length", {"HTTP/1.1 200 OK\r\n\r\nhello"}, -3},
-        {"Content-Length 0", {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}, -3},
-        {"Content-Length past 32 bits", {"HTTP/1.1 200 OK\r\nContent-Length: 4294967301\r\n\r\n"}, -3},
+        {"resumed with Content-Range", {k206}, {kGet + Range(10) + "\r\n"}, 0, 10, "hello", -1, 10},
+        {"resume refused: whole file", {kHello}, {kGet + Range(10) + "\r\n"}, 0, 0, "hello", -1, 10},
+        {"header names in any case", {k200 + "content-LENGTH: 5\r\n\r\nhello"}, {kRequest}, 0, 0, "hello", -1},
+        {"Content-Length without its space", {k200 + "Content-Length:5\r\n\r\nhello"}, {kRequest}, -3, 0, "", 0},
+        {"no Content-Length", {k200 + "\r\nhello"}, {kRequest}, -3, 0, "", 0},
+        {"Content-Length 0", {k200 + "Content-Length: 0\r\n\r\n"}, {kRequest}, -3, 0, "", 0},
+        {"Content-Length past 32 bits", {k200 + "Content-Length: 4294967301\r\n\r\n"}, {kRequest}, -3, 0, "", 0},
         {"resume offset plus length past 32 bits",
          {"HTTP/1.1 206 Partial\r\nContent-Range: x\r\nContent-Length: 4294967290\r\n\r\n"},
-         -3,
-         "",
-         0,
-         10,
-         {kRange10},
-         kUrl,
-         10},
-        {"chunked body", {kChunked + "5\r\nhello\r\n6;ext=1\r\n world\r\n0\r\n\r\n"}, 0, "hello world", -1},
-        {"first chunk empty", {kChunked + "0\r\n\r\n"}, -3},
-        {"chunk size not a number", {kChunked + "zz\r\nhello\r\n"}, -3},
-        {"chunk size past 32 bits", {kChunked + "100000000\r\n"}, -3},
-        {"chunk longer than its size", {kChunked + "3\r\nhello\r\n0\r\n\r\n"}, 0, "hel", -3},
-        {"not found", {"HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\n\r\nno!"}, -404},
-        {"status not a number", {"HTTP/1.1 OK\r\n\r\n"}, -3},
-        {"cut in the status line", {"HTTP/1.1 20"}, -1},
-        {"cut in a header", {"HTTP/1.1 200 OK\r\nContent-Le"}, -1},
-        {"cut in the body", {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nhello"}, 0, "hello", -1},
-        {"longest header line that fits",
-         {"HTTP/1.1 200 OK\r\n" + PaddedLine("Content-Length: 5", 1023) + "\r\nhello"},
-         0,
-         "hello",
-         -1},
-        {"header line too long is dropped, not cut",
-         {"HTTP/1.1 200 OK\r\n" + PaddedLine("Content-Length: 5", 1024) + "\r\nhello"},
-         -3},
+         {kGet + Range(10) + "\r\n"}, -3, 10, "", 0, 10},
+        {"chunked body", {kChunked + "5\r\nhello\r\n6;ext=1\r\n world\r\n0\r\n\r\n"}, {kRequest}, 0, 0,
+         "hello world", -1},
+        {"first chunk empty", {kChunked + "0\r\n\r\n"}, {kRequest}, -3, 0, "", 0},
+        {"chunk size not a number", {kChunked + "zz\r\nhello\r\n"}, {kRequest}, -3, 0, "", 0},
+        {"chunk size past 32 bits", {kChunked + "100000000\r\n"}, {kRequest}, -3, 0, "", 0},
+        {"chunk longer than its size", {kChunked + "3\r\nhello\r\n0\r\n\r\n"}, {kRequest}, 0, 0, "hel", -3},
+        {"not found", {"HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\n\r\nno!"}, {kRequest}, -404, 0, "", 0},
+        {"status not a number", {"HTTP/1.1 OK\r\n\r\n"}, {kRequest}, -3, 0, "", 0},
+        {"cut in the status line", {"HTTP/1.1 20"}, {kRequest}, -1, 0, "", 0},
+        {"cut in a header", {k200 + "Content-Le"}, {kRequest}, -1, 0, "", 0},
+        {"cut in the body", {k200 + "Content-Length: 10\r\n\r\nhello"}, {kRequest}, 0, 0, "hello", -1},
+        {"longest header line that fits", {k200 + PaddedLine("Content-Length: 5", 1023) + "\r\nhello"},
+         {kRequest}, 0, 0, "hello", -1},
+        {"header line too long is dropped, not cut", {k200 + PaddedLine("Content-Length: 5", 1024) + "\r\nhello"},
+         {kRequest}, -3, 0, "", 0},
         // Here the tail of the over-long line would look like the end of the headers.
         {"tail of a long line is no header end",
-         {"HTTP/1.1 200 OK\r\n" + PaddedLine("X-Pad: ", 1025) + "Content-Length: 5\r\n\r\nhello"},
-         0,
-         "hello",
-         -1},
+         {k200 + PaddedLine("X-Pad: ", 1025) + "Content-Length: 5\r\n\r\nhello"}, {kRequest}, 0, 0, "hello", -1},
         {"line of three buffers leaves the next header alone",
-         {"HTTP/1.1 200 OK\r\n" + PaddedLine("X-Pad: ", 3000) + "Content-Length: 5\r\n\r\nhello"},
-         0,
-         "hello",
-         -1},
-        {"endless headers", {"HTTP/1.1 200 OK\r\n" + Repeated(PaddedLine("X-Filler: ", 64), 1100)}, -3},
-        {"redirect without Location", {"HTTP/1.1 302 Found\r\nContent-Length: 0\r\n\r\n"}, -3},
-        {"relative redirect", {"HTTP/1.1 301 Moved\r\nLocation: /elsewhere\r\n\r\n"}, -3},
+         {k200 + PaddedLine("X-Pad: ", 3000) + "Content-Length: 5\r\n\r\nhello"}, {kRequest}, 0, 0, "hello", -1},
+        {"endless headers", {k200 + Repeated(PaddedLine("X-Filler: ", 64), 1100)}, {kRequest}, -3, 0, "", 0},
+        {"redirect without Location", {"HTTP/1.1 302 Found\r\nContent-Length: 0\r\n\r\n"}, {kRequest}, -3, 0,
+         "", 0},
+        {"relative redirect", {"HTTP/1.1 301 Moved\r\nLocation: /elsewhere\r\n\r\n"}, {kRequest}, -3, 0, "", 0},
         {"one redirect is followed with the same range",
          {kMoved, "HTTP/1.1 206 Partial\r\nContent-Range: bytes 7-11/12\r\nContent-Length: 5\r\n\r\nworld"},
-         0,
-         "world",
-         -1,
-         7,
-         {kRange7, kMirrorRange7},
-         kUrl,
-         7},
-        {"a second redirect fails", {kMoved, kMoved}, -3, "", 0, 0, {kRange7, kMirrorRange7}, kUrl, 7},
-        {"no redirect when none is allowed",
-         {kMoved, kHello},
-         -3,
-         "",
-         0,
-         0,
-         {kRequest},
-         kUrl,
-         0,
-         nullptr,
-         false},
-        {"407 without a proxy", {k407}, -407},
-        {"proxy credentials after its 407",
-         {k407, kHello},
-         0,
-         "hello",
-         -1,
-         0,
-         {kProxyGet + "\r\n", kProxyGet + kAuth},
-         kUrl,
-         0,
-         "user:secret"},
-        {"empty credentials are still sent",
-         {k407, kHello},
-         0,
-         "hello",
-         -1,
-         0,
-         {kProxyGet + "\r\n", kProxyGet + "Proxy-Authorization: Basic Og==\r\n\r\n"},
-         kUrl,
-         0,
-         ":"},
-        {"range comes before the authorisation",
-         {k407, "HTTP/1.1 206 Partial\r\nContent-Range: bytes 10-14/15\r\nContent-Length: 5\r\n\r\nhello"},
-         0,
-         "hello",
-         -1,
-         10,
-         {kProxyGet + "Range: bytes=10-\r\n\r\n", kProxyGet + "Range: bytes=10-\r\n" + kAuth},
-         kUrl,
-         10,
-         "user:secret"},
-        {"credentials refused again: no third try",
-         {k407, k407, kHello},
-         -3,
-         "",
-         0,
-         0,
-         {kProxyGet + "\r\n", kProxyGet + kAuth},
-         kUrl,
-         0,
-         "user:secret"},
+         {kGet + Range(7) + "\r\n", kMirrorGet + Range(7) + "\r\n"}, 0, 7, "world", -1, 7},
+        {"a second redirect fails", {kMoved, kMoved}, {kRequest, kMirrorGet + "\r\n"}, -3, 0, "", 0},
+        {"no redirect when none is allowed", {kMoved, kHello}, {kRequest}, -3, 0, "", 0, 0, nullptr, kUrl, false},
+        {"407 without a proxy", {k407}, {kRequest}, -407, 0, "", 0},
+        {"proxy credentials after its 407", {k407, kHello}, {kProxyGet + "\r\n", kProxyGet + kAuth}, 0, 0,
+         "hello", -1, 0, "user:secret"},
+        {"empty credentials are still sent", {k407, kHello},
+         {kProxyGet + "\r\n", kProxyGet + "Proxy-Authorization: Basic Og==\r\n\r\n"}, 0, 0, "hello", -1, 0, ":"},
+        {"range comes before the authorisation", {k407, k206},
+         {kProxyGet + Range(10) + "\r\n", kProxyGet + Range(10) + kAuth}, 0, 10, "hello", -1, 10, "user:secret"},
+        {"credentials refused again: no third try", {k407, k407, kHello}, {kProxyGet + "\r\n", kProxyGet + kAuth},
+         -3, 0, "", 0, 0, "user:secret"},
         {"refusal without Basic is malformed",
          {"HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Digest x\r\n\r\n", kHello},
-         -3,
-         "",
-         0,
-         0,
-         {kProxyGet + "\r\n"},
-         kUrl,
-         0,
-         "user:secret"},
+         {kProxyGet + "\r\n"}, -3, 0, "", 0, 0, "user:secret"},
     };
+    // clang-format on
     for (const Exchange& c : cases) RunExchange(c);
 }
 
@@ -271,7 +179,7 @@ TEST_F(HttpDownloaderTest, SlowOrSilentServersEndTheDownload)
         downloader.SetUrl(kUrl);
         EXPECT_EQ(downloader.SendRequest(true), kErrorLineTimeout);
     }
-    g_webPeer.Script({"HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nabc"});
+    g_webPeer.Script({k200 + "Content-Length: 9\r\n\r\nabc"});
     g_webPeer.silentAtEnd = true;
     HttpDownloader downloader;
     downloader.SetUrl(kUrl);
@@ -320,7 +228,7 @@ TEST_F(HttpDownloaderTest, RefusesUrlsAndRequestsTooLongForTheirBuffers)
 TEST_F(HttpDownloaderTest, ReadFullyFillsTheBufferFromPieces)
 {
     UseNoProxy();
-    g_webPeer.Script({"HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n0123456789abcdefghij"});
+    g_webPeer.Script({k200 + "Content-Length: 20\r\n\r\n0123456789abcdefghij"});
     g_webPeer.largestPiece = 3;
     HttpDownloader downloader;
     downloader.SetUrl(kUrl);

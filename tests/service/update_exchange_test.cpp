@@ -46,44 +46,39 @@ std::string Location(const std::string& url)
     return Header(78, static_cast<uint32_t>(url.size() + 1)) + char(url.size()) + url;
 }
 
-// The nonces that the next connections will draw: the generator is seeded
-// again before each exchange.
-std::vector<uint32_t> Nonces(size_t count)
+// The nonce of the connection after hop redirects: each exchange seeds the
+// generator the same way.
+uint32_t Nonce(size_t hop)
 {
     SeedRandom(kSeed);
-    std::vector<uint32_t> nonces;
-    for (size_t i = 0; i < count; ++i) nonces.push_back(NextRandom());
-    return nonces;
+    uint32_t nonce = NextRandom();
+    while (hop-- > 0) nonce = NextRandom();
+    return nonce;
 }
 
-const std::vector<uint32_t> kNonces = Nonces(12);
 const uint32_t kChallenge = 0xCAFEF00Du;
 const std::string kAnswer = Words(272, {Proof(kChallenge)});
 
 std::string Request(size_t hop)
 {
-    return Words(180, {2, 134, kNonces[hop]});
+    return Words(180, {2, 134, Nonce(hop)});
 }
 
 std::string Challenge(size_t hop)
 {
-    return Words(84, {0, 9, Proof(kNonces[hop]), kChallenge});
+    return Words(84, {0, 9, Proof(Nonce(hop)), kChallenge});
 }
 
-std::string Redirect(size_t hop, uint32_t address)
-{
-    return Words(3, {Proof(kNonces[hop]), address});
-}
-
-// One exchange with service connections that answer from g_servicePeer (a
-// byte at a time and then silent when trickling) and web connections from
-// g_webPeer.
-int32_t RunExchange(std::vector<std::string> serviceReplies, bool trickle = false)
+// One exchange with service connections that answer from g_servicePeer and
+// web connections from g_webPeer. A trickling service sends a byte at a time,
+// the clock moving on by trickleMs at each reading, and then falls silent.
+int32_t RunExchange(std::vector<std::string> serviceReplies, uint32_t trickleMs = 0)
 {
     UseNoProxy();
+    ScopedNetTiming clock(trickleMs);
     g_servicePeer.Script(std::move(serviceReplies));
-    g_servicePeer.largestPiece = trickle ? 1 : 0;
-    g_servicePeer.silentAtEnd = trickle;
+    g_servicePeer.largestPiece = trickleMs ? 1 : 0;
+    g_servicePeer.silentAtEnd = trickleMs != 0;
     g_webPeer.Script({""});
     SetServiceConnectionMaker(MakeServiceConnection);
     SetHttpConnectionMaker(MakeWebConnection);
@@ -106,7 +101,7 @@ TEST(UpdateExchange, GeneratorAndTransformGiveTheirKnownAnswers)
     EXPECT_EQ(service_message::HandshakeTransform(0x92B4E18Cu), 16479u) << "the sum wraps";
 }
 
-TEST(UpdateExchange, AnswersOfOneServiceEndInTheirOutcomes)
+TEST(UpdateExchange, AnswersOfOneServiceEndInTheirOutcomesWithinTheirTime)
 {
     struct Case {
         const char* label;
@@ -115,6 +110,7 @@ TEST(UpdateExchange, AnswersOfOneServiceEndInTheirOutcomes)
         bool answered;
         int32_t outcome;
         size_t unread = 0;
+        uint32_t trickleMs = 0;
     };
     const Case cases[] = {
         {"one type 1 is skipped", Words(1, {5}) + Challenge(0) + Words(58, {}), true,
@@ -128,19 +124,24 @@ TEST(UpdateExchange, AnswersOfOneServiceEndInTheirOutcomes)
         {"body of 1025 is refused unread", Challenge(0) + Header(58, 1025) + std::string(1025, 'x'), true,
          OutcomeFailed, 1025},
         {"unknown final type", Challenge(0) + Words(79, {}), true, OutcomeFailed},
-        {"unknown first type", Words(85, {0, 9, Proof(kNonces[0]), 0}), false, OutcomeFailed},
+        {"unknown first type", Words(85, {0, 9, Proof(Nonce(0)), 0}), false, OutcomeFailed},
         {"location body empty", Challenge(0) + Header(78, 0), true, OutcomeFailed},
         {"location longer than its body", Challenge(0) + Header(78, 5) + char(10) + "http", true,
          OutcomeFailed},
         {"location with a NUL", Challenge(0) + Location(std::string("http://a\0b", 10)), true, OutcomeFailed},
-        {"challenge of three words", Words(84, {0, 9, Proof(kNonces[0])}), false, OutcomeFailed},
-        {"wrong proof in the challenge", Words(84, {0, 9, Proof(kNonces[0]) + 1, 77}), false, OutcomeFailed},
-        {"redirect of one word", Words(3, {Proof(kNonces[0])}), false, OutcomeFailed},
-        {"wrong proof in the redirect: no new connection", Words(3, {Proof(kNonces[0]) ^ 1, 0x0A000001u}),
+        {"challenge of three words", Words(84, {0, 9, Proof(Nonce(0))}), false, OutcomeFailed},
+        {"wrong proof in the challenge", Words(84, {0, 9, Proof(Nonce(0)) + 1, 77}), false, OutcomeFailed},
+        {"redirect of one word", Words(3, {Proof(Nonce(0))}), false, OutcomeFailed},
+        {"wrong proof in the redirect: no new connection", Words(3, {Proof(Nonce(0)) ^ 1, 0x0A000001u}),
          false, OutcomeFailed},
+        // A message has 30 s from its first byte on.
+        {"silent after the request", "", false, OutcomeFailed, 0, 1},
+        {"each message within its own time", Words(1, {5}) + Challenge(0) + Words(58, {}), true,
+         OutcomeUpdatesUnavailable, 0, 1000},
+        {"every byte in time, the message not", Challenge(0), false, OutcomeFailed, 10, 2000},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(RunExchange({c.reply}), c.outcome) << c.label;
+        EXPECT_EQ(RunExchange({c.reply}, c.trickleMs), c.outcome) << c.label;
         EXPECT_EQ(g_servicePeer.size - g_servicePeer.at, c.unread) << c.label;
         EXPECT_EQ(g_servicePeer.targets, std::vector<std::string>{kService}) << c.label;
         EXPECT_EQ(g_servicePeer.sent[0], Request(0) + (c.answered ? kAnswer : "")) << c.label;
@@ -159,7 +160,7 @@ TEST(UpdateExchange, RedirectsLeadToTheNamedAddressWithANewNonceUpToTen)
         std::vector<std::string> replies;
         std::vector<std::string> targets = {kService};
         for (size_t i = 0; i < redirects; ++i) {
-            replies.push_back(Redirect(i, 0x0A000001u + uint32_t(i)));
+            replies.push_back(Words(3, {Proof(Nonce(i)), 0x0A000001u + uint32_t(i)}));
             targets.push_back("10.0.0." + std::to_string(i + 1) + ":16000");
         }
         replies.push_back(Challenge(redirects) + Words(58, {}));
@@ -168,28 +169,6 @@ TEST(UpdateExchange, RedirectsLeadToTheNamedAddressWithANewNonceUpToTen)
         targets.resize(followed ? redirects + 1 : kMaxRedirects + 1);
         EXPECT_EQ(g_servicePeer.targets, targets) << redirects;
         EXPECT_EQ(g_servicePeer.sent[1].substr(0, 20), Request(1)) << redirects;
-    }
-}
-
-TEST(UpdateExchange, ASilentOrTricklingServiceCannotHoldTheWorker)
-{
-    struct Case {
-        const char* label;
-        std::string reply;
-        uint32_t clockStep;
-        int32_t outcome;
-    };
-    // A byte at a time, each clock reading later by the step: a message has
-    // 30 s from its first byte on.
-    const Case cases[] = {
-        {"silent after the request", "", 0, OutcomeFailed},
-        {"each message within its own time", Words(1, {5}) + Challenge(0) + Words(58, {}), 1000,
-         OutcomeUpdatesUnavailable},
-        {"every byte in time, the message not", Challenge(0), 2000, OutcomeFailed},
-    };
-    for (const Case& c : cases) {
-        ScopedNetTiming clock(c.clockStep);
-        EXPECT_EQ(RunExchange({c.reply}, true), c.outcome) << c.label;
     }
 }
 

@@ -40,7 +40,6 @@ void MemoryConnection::Write(const void* data, uint32_t length)
 {
     if (closed)
         throw kErrorCancelled;
-    peer.written += length;
     if (!peer.sent.empty())
         peer.sent.back().append(static_cast<const char*>(data), length);
 }

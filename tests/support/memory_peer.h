@@ -24,7 +24,6 @@ struct MemoryPeer {
     const uint8_t* data = nullptr;
     size_t size = 0;
     size_t at = 0;
-    uint32_t written = 0;
     uint32_t connects = 0;
     std::vector<std::string> replies;
     bool scripted = false;
