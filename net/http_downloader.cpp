@@ -292,8 +292,10 @@ void HttpDownloader::RunAttempt(bool redirectAllowed)
 
 int32_t HttpDownloader::SendRequest(bool redirectAllowed)
 {
-    // Credentials are sent once: a proxy that refuses them again ends the
-    // download rather than being asked without end.
+    // Credentials are sent once per host: a proxy that refuses them again
+    // ends the download rather than being asked without end, and the host a
+    // redirect leads to is one request of its own, which the proxy may ask
+    // them for again.
     bool credentialsSent = false;
     for (;;) {
         int32_t result = 0;
@@ -310,6 +312,7 @@ int32_t HttpDownloader::SendRequest(bool redirectAllowed)
             credentialsSent = true;
         } else if (response.redirect && response.locationSeen && redirectAllowed) {
             redirectAllowed = false;
+            credentialsSent = false;
         } else {
             return result;
         }

@@ -37,12 +37,13 @@ public:
     // The first byte to ask for; 0 asks for the whole file.
     void SetResumeOffset(uint32_t offset);
     // Connects, sends the request, reads the status and headers and prepares
-    // the body. 0 when the body is ready; otherwise -1 (no connection or the
-    // server closed it), -2 (cancelled), -3 (malformed or refused answer,
-    // a second redirect, a 407 that cannot be retried or a second 407 after
-    // the credentials were sent, a request too long for its buffer), -255
-    // (a line took longer than 30 000 ms), minus an HTTP status, or a
-    // positive socket error.
+    // the body, following one redirect and sending the proxy credentials
+    // once for each host asked. 0 when the body is ready; otherwise -1 (no
+    // connection or the server closed it), -2 (cancelled), -3 (malformed or
+    // refused answer, a second redirect, a 407 that cannot be retried or a
+    // second 407 for a host after the credentials were sent, a request too
+    // long for its buffer), -255 (a line took longer than 30 000 ms), minus
+    // an HTTP status, or a positive socket error.
     int32_t SendRequest(bool redirectAllowed);
     // The file position of the next body byte: right after SendRequest, the
     // resume offset when the server resumed and 0 when the whole file follows.

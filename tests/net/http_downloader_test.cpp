@@ -3,8 +3,10 @@
 #include "net/http_downloader.h"
 
 #include "tests/support/http_test_support.h"
+#include "tests/support/linux_peer.h"
 #include "tests/support/memory_peer.h"
 #include "tests/support/proxy_choice.h"
+#include "tests/support/scripted_peer.h"
 
 #include <cstring>
 #include <string>
@@ -18,6 +20,8 @@ const std::string kProxyGet =
     "GET http://files.quorvalent.test/files/package.bin HTTP/1.1\r\n"
     "Host: files.quorvalent.test\r\n";
 const std::string kMirrorGet = "GET /other/file HTTP/1.1\r\nHost: mirror.quorvalent.test\r\n";
+const std::string kMirrorProxyGet = "GET http://mirror.quorvalent.test/other/file HTTP/1.1\r\n"
+                                    "Host: mirror.quorvalent.test\r\n";
 const std::string kRequest = kGet + "\r\n";
 const std::string kAuth = "Proxy-Authorization: Basic dXNlcjpzZWNyZXQ=\r\n\r\n";  // user:secret
 const std::string k200 = "HTTP/1.1 200 OK\r\n";
@@ -159,6 +163,12 @@ TEST_F(HttpDownloaderTest, ExchangesRequestsAndAnswersByteForByte)
          {kProxyGet + Range(10) + "\r\n", kProxyGet + Range(10) + kAuth}, 0, 10, "hello", -1, 10, "user:secret"},
         {"credentials refused again: no third try", {k407, k407, kHello}, {kProxyGet + "\r\n", kProxyGet + kAuth},
          -3, 0, "", 0, 0, "user:secret"},
+        {"the host a redirect names is asked for again", {k407, kMoved, k407, kHello},
+         {kProxyGet + "\r\n", kProxyGet + kAuth, kMirrorProxyGet + "\r\n", kMirrorProxyGet + kAuth}, 0, 0,
+         "hello", -1, 0, "user:secret"},
+        {"credentials refused after a redirect: no further try", {k407, kMoved, k407, k407, kHello},
+         {kProxyGet + "\r\n", kProxyGet + kAuth, kMirrorProxyGet + "\r\n", kMirrorProxyGet + kAuth}, -3, 0,
+         "", 0, 0, "user:secret"},
         {"refusal without Basic is malformed",
          {"HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Digest x\r\n\r\n", kHello},
          {kProxyGet + "\r\n"}, -3, 0, "", 0, 0, "user:secret"},
@@ -239,4 +249,26 @@ TEST_F(HttpDownloaderTest, ReadFullyFillsTheBufferFromPieces)
     EXPECT_EQ(downloader.ReadFully(16), 16) << "sends the request itself";
     EXPECT_EQ(std::string(reinterpret_cast<char*>(header), 16), "0123456789abcdef");
     EXPECT_EQ(downloader.ReadFully(16), -1) << "only 4 bytes were left";
+}
+
+TEST(HttpDownloaderEndToEnd, FollowsARedirectThroughAProxyThatAsksEveryHostForCredentials)
+{
+    WinsockSession winsock;
+    // nginx's /moved sends the client on to the mirror's copy.
+    LinuxPeer files("nginx", "127.0.0.10", 80);
+    LinuxPeer mirror("nginx", "127.0.0.11", 80);
+    LinuxPeer proxy("tinyproxy", "127.0.0.20", 3128, {"user", "secret"});
+    ASSERT_TRUE(files.Ready() && mirror.Ready() && proxy.Ready());
+    const std::string package = PatternBytes(100000, 1);
+    ASSERT_TRUE(WriteUnixFile(mirror.Folder() + "/www/files/package.bin", package));
+    UseNoProxy();
+    UseHttpProxy("proxy.quorvalent.test", 3128, "user", "secret");
+    HttpDownloader downloader;
+    downloader.SetUrl("http://files.quorvalent.test/moved");
+    downloader.SetResumeOffset(1000);
+    ASSERT_EQ(downloader.SendRequest(true), 0);
+    EXPECT_EQ(downloader.GetPosition(), 1000u);
+    std::string body;
+    EXPECT_EQ(ReadToEnd(downloader, body), -1);
+    EXPECT_TRUE(body == package.substr(1000)) << body.size() << " bytes";
 }
