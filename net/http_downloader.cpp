@@ -174,16 +174,16 @@ void HttpDownloader::ConnectToTarget()
 
 bool HttpDownloader::ReadLinePart(char* line, uint32_t& budget)
 {
-    // The byte before the terminator of a full buffer tells whether the line
-    // ended there; it is primed so that a shorter line reads as complete.
-    line[kLineCapacity - 2] = '\n';
     connection->ReadLine(line, kLineCapacity);
-    bool complete = line[kLineCapacity - 2] == '\n' || line[kLineCapacity - 2] == '\0';
-    uint32_t length = static_cast<uint32_t>(std::strlen(line));
-    if (length >= budget)
+    // ReadLine stops after the first line feed, so a line feed among the
+    // stored bytes ends them; without one the buffer is full. NUL bytes are
+    // stored like any other, so neither strlen nor a NUL tells the length.
+    const char* lineFeed = static_cast<const char*>(std::memchr(line, '\n', kLineCapacity - 1));
+    uint32_t received = lineFeed ? static_cast<uint32_t>(lineFeed - line) + 1 : kLineCapacity - 1;
+    if (received >= budget)
         throw ErrorCode(kErrorMalformed);
-    budget -= length;
-    return complete;
+    budget -= received;
+    return lineFeed != nullptr;
 }
 
 bool HttpDownloader::ReadWholeLine(char* line, uint32_t& budget)

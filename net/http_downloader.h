@@ -99,7 +99,7 @@ private:
     void PrepareBody();
     uint32_t ReadChunkSize();
     // One line into a buffer of kLineCapacity: true when it ended there.
-    // Each part costs its length from budget; -3 once that is spent.
+    // Each part costs the bytes received from budget; -3 once that is spent.
     bool ReadLinePart(char* line, uint32_t& budget);
     // ReadLinePart, then the rest of a line too long for the buffer is
     // dropped; true when the stored line is the whole line.
