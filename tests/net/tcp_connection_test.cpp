@@ -176,3 +176,25 @@ TEST(HostAddress, ResolvesDottedTextAsIsAndNamesAndPrintsMostSignificantByteFirs
         }
     }
 }
+
+TEST(HostAddress, ALookupThatGetsNoAnswerEndsWithTheConnectLimit)
+{
+    WinsockSession winsock;
+    // A name server that takes every question and answers none.
+    SOCKET silent = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(53);
+    local.sin_addr.s_addr = inet_addr("127.0.0.53");
+    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    std::string conf = TestRoot() + "/resolv.conf";
+    ASSERT_TRUE(WriteWholeFile(WindowsPath(conf), "nameserver 127.0.0.53\n"));
+    ASSERT_EQ(RunHost("mount --bind " + ShellQuoted(conf) + " /etc/resolv.conf").exitCode, 0);
+    ScopedNetTiming limits(0, 300);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(ThrownCode([] { ResolveHostAddress("unanswered.quorvalent.test"); }), kErrorConnection);
+    // The resolver itself waits 5 s for each of its tries.
+    EXPECT_LT(GetTickCount() - start, 4000u);
+    RunHost("umount /etc/resolv.conf");
+    closesocket(silent);
+}
