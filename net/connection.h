@@ -18,6 +18,7 @@ public:
     // stores nothing. The whole line must arrive within 30 000 ms on
     // NetClock from the call on, else -255.
     virtual void ReadLine(char* buffer, uint32_t size) = 0;
+    // Nothing in the installer calls it; kept for the interface.
     virtual void WriteBlock(const void* data, uint32_t length);
     // Ends the connection; later sends and receives fail with -2.
     virtual void Close() = 0;

@@ -65,9 +65,6 @@ public:
     // Ends the response and closes the connection.
     void Finish();
 
-    const char* Host() const { return host; }
-    const char* Path() const { return path; }
-
 private:
     // What the current response has said; emptied when a request goes out.
     struct Response {

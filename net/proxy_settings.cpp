@@ -136,47 +136,16 @@ void ProxySettings::SetText(char* field, const char* value)
     }
 }
 
-void ProxySettings::SetHttpEnabled(bool value)
-{
-    SetValue(httpEnabled, value);
-}
-void ProxySettings::SetHttpHost(const char* value)
-{
-    SetText(httpHost, value);
-}
-void ProxySettings::SetHttpPort(uint16_t value)
-{
-    SetValue(httpPort, value);
-}
-void ProxySettings::SetHttpUser(const char* value)
-{
-    SetText(httpUser, value);
-}
-void ProxySettings::SetHttpPassword(const char* value)
-{
-    SetText(httpPassword, value);
-}
-void ProxySettings::SetSocksEnabled(bool value)
-{
-    SetValue(socksEnabled, value);
-}
-void ProxySettings::SetSocksVersion(uint8_t value)
-{
-    SetValue(socksVersion, value);
-}
-void ProxySettings::SetSocksHost(const char* value)
-{
-    SetText(socksHost, value);
-}
-void ProxySettings::SetSocksPort(uint16_t value)
-{
-    SetValue(socksPort, value);
-}
-void ProxySettings::SetSocksUser(const char* value)
-{
-    SetText(socksUser, value);
-}
-void ProxySettings::SetSocksPassword(const char* value)
-{
-    SetText(socksPassword, value);
-}
+// clang-format off
+void ProxySettings::SetHttpEnabled(bool value) { SetValue(httpEnabled, value); }
+void ProxySettings::SetHttpHost(const char* value) { SetText(httpHost, value); }
+void ProxySettings::SetHttpPort(uint16_t value) { SetValue(httpPort, value); }
+void ProxySettings::SetHttpUser(const char* value) { SetText(httpUser, value); }
+void ProxySettings::SetHttpPassword(const char* value) { SetText(httpPassword, value); }
+void ProxySettings::SetSocksEnabled(bool value) { SetValue(socksEnabled, value); }
+void ProxySettings::SetSocksVersion(uint8_t value) { SetValue(socksVersion, value); }
+void ProxySettings::SetSocksHost(const char* value) { SetText(socksHost, value); }
+void ProxySettings::SetSocksPort(uint16_t value) { SetValue(socksPort, value); }
+void ProxySettings::SetSocksUser(const char* value) { SetText(socksUser, value); }
+void ProxySettings::SetSocksPassword(const char* value) { SetText(socksPassword, value); }
+// clang-format on

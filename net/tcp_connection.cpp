@@ -22,7 +22,7 @@ bool SetBlocking(SOCKET socketHandle, bool blocking)
 }  // namespace
 
 TcpConnection::TcpConnection()
-    : aborted(false), socketHandle(socket(AF_INET, SOCK_STREAM, 0)), socketReleased(false)
+    : socketHandle(socket(AF_INET, SOCK_STREAM, 0)), aborted(false), socketReleased(false)
 {
     if (socketHandle == INVALID_SOCKET)
         throw ErrorCode(kErrorMalformed);

@@ -33,11 +33,15 @@ public:
     // Waits with select for what is left of the budget.
     void WaitUntilReadable(uint32_t start, uint32_t budgetMs) override;
 
+    // The fields keep their order; only the socket stays inside the class.
+private:
+    SOCKET socketHandle;
+
+public:
     // Set by Close: failures of sends and receives are then cancellations.
     bool aborted;
 
 private:
-    SOCKET socketHandle;
     // True once closesocket has been called: the handle may since belong to
     // another socket, so it is never used or closed again.
     bool socketReleased;
