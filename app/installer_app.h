@@ -12,7 +12,7 @@
 #include <cstdint>
 
 class CProgressFrame;
-class TcpConnection;
+class Connection;
 
 // Posted by the update worker to the user-interface thread as its last act.
 const UINT WM_WORKER_DONE = 12345;
@@ -112,8 +112,8 @@ public:
     void RunUpdateExchange();
     // Reads one service message from m_pConnection into message, type and
     // length in host order. A length above 1024 throws -3 before any body
-    // byte is read; a message not complete within ServiceMessageTimeLimit
-    // throws -255; the connection's errors pass through.
+    // byte is read; a message not complete within 30 000 ms throws -255;
+    // the connection's errors pass through.
     void ReadServiceMessage(service_message::Message* message);
 
     // --- Fields, in their fixed order.
@@ -126,7 +126,7 @@ public:
     uint32_t m_nBundle;
     CProgressFrame* m_pProgressWnd;
     CWinThread* m_pWorkerThread;
-    TcpConnection* m_pConnection;
+    Connection* m_pConnection;
     int32_t m_nOutcome;
     char m_szExecutablePath[260];
     uint32_t m_nInstalledSize;

@@ -10,15 +10,15 @@ public:
     Connection();
     virtual ~Connection();
 
-    // Sends all length bytes.
     virtual void Write(const void* data, uint32_t length) = 0;
     // One receive of 1 to length bytes; 0 only when length is 0.
     virtual uint32_t Read(void* buffer, uint32_t length) = 0;
     // One text line of at most size - 1 bytes, keeping its line feed, stored
     // NUL-terminated; nothing past the line is taken from the stream. Size 0
-    // stores nothing.
+    // stores nothing. The whole line must arrive within 30 000 ms on
+    // NetClock from the call on, else -255.
     virtual void ReadLine(char* buffer, uint32_t size) = 0;
-    // Write under another name, for block-sized messages.
+    // Nothing in the installer calls it; kept for the interface.
     virtual void WriteBlock(const void* data, uint32_t length);
     // Ends the connection; later sends and receives fail with -2.
     virtual void Close() = 0;
@@ -26,9 +26,15 @@ public:
     virtual uint32_t ResolveHost(const char* name) = 0;
     // Opens the connection to host and port; any failure throws -1.
     virtual void Connect(const char* host, uint16_t port) = 0;
+    // Returns when a Read would not wait (bytes, the peer's close or a
+    // failure, which that Read then reports); throws -255 once budgetMs have
+    // passed on NetClock since start.
+    virtual void WaitUntilReadable(uint32_t start, uint32_t budgetMs) = 0;
 
     // Reads until exactly length bytes are stored; Read's errors pass through.
     void ReadExactly(void* buffer, uint32_t length);
+    // ReadExactly, all of it within budgetMs on NetClock from start, else -255.
+    void ReadExactlyWithin(void* buffer, uint32_t length, uint32_t start, uint32_t budgetMs);
     // Sends the text without its terminating NUL.
     void WriteString(const char* text);
     // Opens the connection to host and port as the proxy settings say:
@@ -46,4 +52,8 @@ public:
     // IPv4 addresses of both ends, host byte order; 0 until Connect succeeds.
     uint32_t localAddress;
     uint32_t peerAddress;
+
+protected:
+    // ReadLine as promised above, over WaitUntilReadable and one-byte Reads.
+    void ReadLineWithinBudget(char* buffer, uint32_t size);
 };

@@ -49,13 +49,21 @@ void FormatOrRefuse(char* out, uint32_t size, const char* format, Arguments... a
 
 }  // namespace
 
-void SetHttpConnectionMaker(HttpConnectionMaker maker) { g_connectionMaker = maker; }
+void SetHttpConnectionMaker(HttpConnectionMaker maker)
+{
+    g_connectionMaker = maker;
+}
 
 HttpDownloader::HttpDownloader()
-    : responseOpen(false), sendProxyAuth(false), buffer(nullptr), bufferLength(0), host(),
-      path(), resumeOffset(0), rangeAccepted(false), rangeStated(false), rangeFirst(0),
-      rangeLength(0), chunked(false), endPosition(0),
-      chunkRemaining(0), position(0), connection(MakeConnection())
+    : responseOpen(false),
+      sendProxyAuth(false),
+      buffer(nullptr),
+      bufferLength(0),
+      host(),
+      path(),
+      resumeOffset(0),
+      response(),
+      connection(MakeConnection())
 {
 }
 
@@ -94,10 +102,10 @@ void HttpDownloader::SetResumeOffset(uint32_t offset)
 
 bool HttpDownloader::GetContentRange(uint32_t& first, uint32_t& length) const
 {
-    if (!rangeStated)
+    if (!response.rangeStated)
         return false;
-    first = rangeFirst;
-    length = rangeLength;
+    first = response.rangeFirst;
+    length = response.rangeLength;
     return true;
 }
 
@@ -121,8 +129,7 @@ void HttpDownloader::BuildProxyAuthorization(char* header, uint32_t size)
     sendProxyAuth = false;
     const ProxySettings& settings = ProxySettings::Instance();
     char credentials[kAuthCapacity];
-    FormatOrRefuse(credentials, sizeof credentials, "%s:%s", settings.HttpUser(),
-                   settings.HttpPassword());
+    FormatOrRefuse(credentials, sizeof credentials, "%s:%s", settings.HttpUser(), settings.HttpPassword());
     char encoded[kAuthCapacity];
     if (Base64EncodedSize(static_cast<uint32_t>(std::strlen(credentials))) > sizeof encoded)
         throw ErrorCode(kErrorMalformed);
@@ -139,15 +146,14 @@ void HttpDownloader::BuildRequest(char* request)
         BuildProxyAuthorization(authorization, sizeof authorization);
         if (resumeOffset != 0)
             FormatOrRefuse(request, kRequestCapacity,
-                           "GET http://%s%s HTTP/1.1\r\nHost: %s\r\nRange: bytes=%u-\r\n%s\r\n",
-                           host, path, host, resumeOffset, authorization);
+                           "GET http://%s%s HTTP/1.1\r\nHost: %s\r\nRange: bytes=%u-\r\n%s\r\n", host, path,
+                           host, resumeOffset, authorization);
         else
-            FormatOrRefuse(request, kRequestCapacity, "GET http://%s%s HTTP/1.1\r\nHost: %s\r\n%s\r\n",
-                           host, path, host, authorization);
+            FormatOrRefuse(request, kRequestCapacity, "GET http://%s%s HTTP/1.1\r\nHost: %s\r\n%s\r\n", host,
+                           path, host, authorization);
     } else if (resumeOffset != 0) {
-        FormatOrRefuse(request, kRequestCapacity,
-                       "GET %s HTTP/1.1\r\nHost: %s\r\nRange: bytes=%u-\r\n\r\n", path, host,
-                       resumeOffset);
+        FormatOrRefuse(request, kRequestCapacity, "GET %s HTTP/1.1\r\nHost: %s\r\nRange: bytes=%u-\r\n\r\n",
+                       path, host, resumeOffset);
     } else {
         FormatOrRefuse(request, kRequestCapacity, "GET %s HTTP/1.1\r\nHost: %s\r\n\r\n", path, host);
     }
@@ -168,16 +174,16 @@ void HttpDownloader::ConnectToTarget()
 
 bool HttpDownloader::ReadLinePart(char* line, uint32_t& budget)
 {
-    // The byte before the terminator of a full buffer tells whether the line
-    // ended there; it is primed so that a shorter line reads as complete.
-    line[kLineCapacity - 2] = '\n';
     connection->ReadLine(line, kLineCapacity);
-    bool complete = line[kLineCapacity - 2] == '\n' || line[kLineCapacity - 2] == '\0';
-    uint32_t length = static_cast<uint32_t>(std::strlen(line));
-    if (length >= budget)
+    // ReadLine stops after the first line feed, so a line feed among the
+    // stored bytes ends them; without one the buffer is full. NUL bytes are
+    // stored like any other, so neither strlen nor a NUL tells the length.
+    const char* lineFeed = static_cast<const char*>(std::memchr(line, '\n', kLineCapacity - 1));
+    uint32_t received = lineFeed ? static_cast<uint32_t>(lineFeed - line) + 1 : kLineCapacity - 1;
+    if (received >= budget)
         throw ErrorCode(kErrorMalformed);
-    budget -= length;
-    return complete;
+    budget -= received;
+    return lineFeed != nullptr;
 }
 
 bool HttpDownloader::ReadWholeLine(char* line, uint32_t& budget)
@@ -186,12 +192,11 @@ bool HttpDownloader::ReadWholeLine(char* line, uint32_t& budget)
     // The rest of an over-long line is read and dropped, so that it is never
     // taken for a line of its own.
     char skipped[kLineCapacity];
-    for (bool ended = complete; !ended;)
-        ended = ReadLinePart(skipped, budget);
+    for (bool ended = complete; !ended;) ended = ReadLinePart(skipped, budget);
     return complete;
 }
 
-void HttpDownloader::ReadStatus(bool redirectAllowed, Attempt& attempt)
+void HttpDownloader::ReadStatus(bool redirectAllowed)
 {
     char line[kLineCapacity];
     uint32_t budget = kHeaderBudget;
@@ -200,35 +205,35 @@ void HttpDownloader::ReadStatus(bool redirectAllowed, Attempt& attempt)
     if (!ParseStatusCode(line, status))
         throw ErrorCode(kErrorMalformed);
     if (ProxySettings::Instance().HttpEnabled() && status == 407) {
-        attempt.authNeeded = true;
+        response.authNeeded = true;
     } else if (IsRedirect(status)) {
         if (!redirectAllowed)
             throw ErrorCode(kErrorMalformed);
-        attempt.redirect = true;
+        response.redirect = true;
     } else if (status < 200 || status > 299) {
         throw ErrorCode(-status);
     }
 }
 
-void HttpDownloader::ApplyHeader(const char* line, Attempt& attempt)
+void HttpDownloader::ApplyHeader(const char* line)
 {
     if (StartsWithNoCase(line, "Content-Range:")) {
-        rangeAccepted = true;
+        response.rangeAccepted = true;
         uint32_t last = 0;
-        rangeStated = ParseContentRange(line + 14, rangeFirst, last, rangeLength);
+        response.rangeStated = ParseContentRange(line + 14, response.rangeFirst, last, response.rangeLength);
     }
     if (StartsWithNoCase(line, "Transfer-Encoding:"))
-        chunked = true;
+        response.chunked = true;
     if (StartsWithNoCase(line, "Content-Length: ") &&
-        ParseDecimalU32(line + 16, endPosition) == NumberParse::kTooLarge)
+        ParseDecimalU32(line + 16, response.endPosition) == NumberParse::kTooLarge)
         throw ErrorCode(kErrorMalformed);
-    if (attempt.redirect && StartsWithNoCase(line, "Location: http://"))
-        attempt.locationSeen = SetUrl(line + 17);
+    if (response.redirect && StartsWithNoCase(line, "Location: http://"))
+        response.locationSeen = SetUrl(line + 17);
     if (StartsWithNoCase(line, "Proxy-Authenticate: Basic"))
         sendProxyAuth = true;
 }
 
-void HttpDownloader::ReadHeaders(Attempt& attempt)
+void HttpDownloader::ReadHeaders()
 {
     uint32_t budget = kHeaderBudget;
     for (;;) {
@@ -239,7 +244,7 @@ void HttpDownloader::ReadHeaders(Attempt& attempt)
         // A line too long for the buffer is dropped whole: a cut Location or
         // number would name the wrong thing.
         if (complete)
-            ApplyHeader(line, attempt);
+            ApplyHeader(line);
     }
 }
 
@@ -254,55 +259,48 @@ uint32_t HttpDownloader::ReadChunkSize()
     return size;
 }
 
-void HttpDownloader::PrepareBody(const Attempt& attempt)
+void HttpDownloader::PrepareBody()
 {
-    if (attempt.redirect || attempt.authNeeded)
+    if (response.redirect || response.authNeeded)
         throw ErrorCode(kErrorMalformed);
     responseOpen = true;
-    if (rangeAccepted)
-        position = resumeOffset;
-    if (chunked) {
-        chunkRemaining = ReadChunkSize();
-        if (chunkRemaining == 0)
+    if (response.rangeAccepted)
+        response.position = resumeOffset;
+    if (response.chunked) {
+        response.chunkRemaining = ReadChunkSize();
+        if (response.chunkRemaining == 0)
             throw ErrorCode(kErrorMalformed);
         return;
     }
-    uint64_t end = static_cast<uint64_t>(endPosition) + position;
-    if (endPosition == 0 || end > 0xFFFFFFFFull)
+    uint64_t end = static_cast<uint64_t>(response.endPosition) + response.position;
+    if (response.endPosition == 0 || end > 0xFFFFFFFFull)
         throw ErrorCode(kErrorMalformed);
-    endPosition = static_cast<uint32_t>(end);
+    response.endPosition = static_cast<uint32_t>(end);
 }
 
-void HttpDownloader::RunAttempt(bool redirectAllowed, Attempt& attempt)
+void HttpDownloader::RunAttempt(bool redirectAllowed)
 {
-    rangeAccepted = false;
-    rangeStated = false;
-    rangeFirst = 0;
-    rangeLength = 0;
-    chunked = false;
-    endPosition = 0;
-    chunkRemaining = 0;
-    position = 0;
-    attempt = Attempt{false, false, false};
+    response = Response();
     char request[kRequestCapacity];
     BuildRequest(request);
     ConnectToTarget();
     connection->WriteString(request);
-    ReadStatus(redirectAllowed, attempt);
-    ReadHeaders(attempt);
-    PrepareBody(attempt);
+    ReadStatus(redirectAllowed);
+    ReadHeaders();
+    PrepareBody();
 }
 
 int32_t HttpDownloader::SendRequest(bool redirectAllowed)
 {
-    // Credentials are sent once: a proxy that refuses them again ends the
-    // download rather than being asked without end.
+    // Credentials are sent once per host: a proxy that refuses them again
+    // ends the download rather than being asked without end, and the host a
+    // redirect leads to is one request of its own, which the proxy may ask
+    // them for again.
     bool credentialsSent = false;
     for (;;) {
-        Attempt attempt = {false, false, false};
         int32_t result = 0;
         try {
-            RunAttempt(redirectAllowed, attempt);
+            RunAttempt(redirectAllowed);
             return 0;
         } catch (ErrorCode code) {
             result = code;
@@ -310,10 +308,11 @@ int32_t HttpDownloader::SendRequest(bool redirectAllowed)
             result = kErrorMalformed;
         }
         Finish();
-        if (attempt.authNeeded && sendProxyAuth && !credentialsSent) {
+        if (response.authNeeded && sendProxyAuth && !credentialsSent) {
             credentialsSent = true;
-        } else if (attempt.redirect && attempt.locationSeen && redirectAllowed) {
+        } else if (response.redirect && response.locationSeen && redirectAllowed) {
             redirectAllowed = false;
+            credentialsSent = false;
         } else {
             return result;
         }
@@ -329,8 +328,8 @@ int32_t HttpDownloader::Read(void* destination, uint32_t length)
     }
     try {
         uint32_t available;
-        if (chunked) {
-            if (chunkRemaining == 0) {
+        if (response.chunked) {
+            if (response.chunkRemaining == 0) {
                 char line[kLineCapacity];
                 uint32_t budget = kChunkLineBudget;
                 ReadWholeLine(line, budget);
@@ -338,31 +337,31 @@ int32_t HttpDownloader::Read(void* destination, uint32_t length)
                 // bytes than its size said.
                 if (!IsLineEnd(line))
                     throw ErrorCode(kErrorMalformed);
-                chunkRemaining = ReadChunkSize();
-                if (chunkRemaining == 0) {
+                response.chunkRemaining = ReadChunkSize();
+                if (response.chunkRemaining == 0) {
                     Finish();
                     return kErrorConnection;
                 }
             }
-            available = chunkRemaining;
+            available = response.chunkRemaining;
         } else {
-            available = endPosition - position;
+            available = response.endPosition - response.position;
             if (available == 0) {
                 Finish();
                 return kErrorConnection;
             }
         }
         // The count must fit the signed result and the file position.
-        uint32_t limit = 0xFFFFFFFFu - position;
+        uint32_t limit = 0xFFFFFFFFu - response.position;
         if (limit == 0)
             throw ErrorCode(kErrorMalformed);
         uint32_t asked = available < length ? available : length;
         asked = asked < limit ? asked : limit;
         asked = asked < 0x7FFFFFFFu ? asked : 0x7FFFFFFFu;
         uint32_t received = connection->Read(destination, asked);
-        position += received;
-        if (chunked)
-            chunkRemaining -= received;
+        response.position += received;
+        if (response.chunked)
+            response.chunkRemaining -= received;
         return static_cast<int32_t>(received);
     } catch (ErrorCode code) {
         Finish();

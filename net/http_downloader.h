@@ -26,7 +26,6 @@ public:
 
     // Throws -3 when no socket can be created.
     HttpDownloader();
-    // Closes the connection.
     virtual ~HttpDownloader();
 
     // Takes host and path from an "http://" URL (the scheme in any letter
@@ -38,16 +37,17 @@ public:
     // The first byte to ask for; 0 asks for the whole file.
     void SetResumeOffset(uint32_t offset);
     // Connects, sends the request, reads the status and headers and prepares
-    // the body. 0 when the body is ready; otherwise -1 (no connection or the
-    // server closed it), -2 (cancelled), -3 (malformed or refused answer,
-    // a second redirect, a 407 that cannot be retried or a second 407 after
-    // the credentials were sent, a request too long for its buffer), -255
-    // (a line took longer than 30 000 ms), minus an HTTP status, or a
-    // positive socket error.
+    // the body, following one redirect and sending the proxy credentials
+    // once for each host asked. 0 when the body is ready; otherwise -1 (no
+    // connection or the server closed it), -2 (cancelled), -3 (malformed or
+    // refused answer, a second redirect, a 407 that cannot be retried or a
+    // second 407 for a host after the credentials were sent, a request too
+    // long for its buffer), -255 (a line took longer than 30 000 ms), minus
+    // an HTTP status, or a positive socket error.
     int32_t SendRequest(bool redirectAllowed);
     // The file position of the next body byte: right after SendRequest, the
     // resume offset when the server resumed and 0 when the whole file follows.
-    uint32_t GetPosition() const { return position; }
+    uint32_t GetPosition() const { return response.position; }
     // The first byte and the file's complete length (0 when given as "*")
     // that the response's Content-Range states; false when it carried none
     // that could be read.
@@ -58,7 +58,6 @@ public:
     // or another negative error. In the idle state it sends the request
     // first (redirects allowed) and returns its error, if any.
     int32_t Read(void* destination, uint32_t length);
-    // Read into the buffer given by SetBuffer.
     int32_t ReadIntoBuffer();
     // Fills the first count bytes of the buffer: count, or 0 when count is 0
     // or exceeds the buffer, or the first result of Read below 1.
@@ -66,47 +65,51 @@ public:
     // Ends the response and closes the connection.
     void Finish();
 
-    const char* Host() const { return host; }
-    const char* Path() const { return path; }
-
 private:
-    struct Attempt {
+    // What the current response has said; emptied when a request goes out.
+    struct Response {
+        // A 407 of the enabled HTTP proxy.
         bool authNeeded;
+        // A redirect status, and a usable "Location: http://" with it.
         bool redirect;
         bool locationSeen;
+        // Any Content-Range header, and one that could be read.
+        bool rangeAccepted;
+        bool rangeStated;
+        uint32_t rangeFirst;
+        uint32_t rangeLength;
+        bool chunked;
+        // The Content-Length, then the file position where the body ends.
+        uint32_t endPosition;
+        uint32_t chunkRemaining;
+        // The file position of the next body byte.
+        uint32_t position;
     };
 
     void BuildRequest(char* request);
     void BuildProxyAuthorization(char* header, uint32_t size);
-    void RunAttempt(bool redirectAllowed, Attempt& attempt);
+    void RunAttempt(bool redirectAllowed);
     void ConnectToTarget();
-    void ReadStatus(bool redirectAllowed, Attempt& attempt);
-    void ReadHeaders(Attempt& attempt);
-    void ApplyHeader(const char* line, Attempt& attempt);
-    void PrepareBody(const Attempt& attempt);
+    void ReadStatus(bool redirectAllowed);
+    void ReadHeaders();
+    void ApplyHeader(const char* line);
+    void PrepareBody();
     uint32_t ReadChunkSize();
     // One line into a buffer of kLineCapacity: true when it ended there.
-    // Each part costs its length from budget; -3 once that is spent.
+    // Each part costs the bytes received from budget; -3 once that is spent.
     bool ReadLinePart(char* line, uint32_t& budget);
     // ReadLinePart, then the rest of a line too long for the buffer is
     // dropped; true when the stored line is the whole line.
     bool ReadWholeLine(char* line, uint32_t& budget);
 
     bool responseOpen;
+    // The proxy offered Basic authentication: the next request carries it.
     bool sendProxyAuth;
     uint8_t* buffer;
     uint32_t bufferLength;
     char host[kHostCapacity];
     char path[kPathCapacity];
     uint32_t resumeOffset;
-    bool rangeAccepted;
-    // What a readable Content-Range stated.
-    bool rangeStated;
-    uint32_t rangeFirst;
-    uint32_t rangeLength;
-    bool chunked;
-    uint32_t endPosition;
-    uint32_t chunkRemaining;
-    uint32_t position;
+    Response response;
     std::unique_ptr<Connection> connection;
 };

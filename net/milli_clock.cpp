@@ -7,7 +7,7 @@ namespace {
 
 bool g_clockStarted = false;
 DWORD g_clockBase = 0;
-LineClockFunction g_lineClock = nullptr;
+NetTiming g_timing = {nullptr, 30000, 60000};
 
 }  // namespace
 
@@ -22,12 +22,19 @@ uint32_t MilliClock()
     return static_cast<uint32_t>(now - g_clockBase);
 }
 
-uint32_t LineClock()
+const NetTiming& CurrentNetTiming()
 {
-    return g_lineClock ? g_lineClock() : MilliClock();
+    return g_timing;
 }
 
-void SetLineClock(LineClockFunction clock)
+uint32_t NetClock()
 {
-    g_lineClock = clock;
+    return g_timing.clock ? g_timing.clock() : MilliClock();
+}
+
+NetTiming SetNetTiming(const NetTiming& timing)
+{
+    NetTiming replaced = g_timing;
+    g_timing = timing;
+    return replaced;
 }

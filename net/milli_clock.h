@@ -1,5 +1,5 @@
-// A millisecond clock for time budgets, and the seam through which tests steer
-// the clock that the text-line budget of the connections counts on.
+// The millisecond clock of the network code and its time limits, with the
+// one seam through which tests steer both.
 #pragma once
 
 #include <cstdint>
@@ -9,12 +9,22 @@
 // arithmetic. Any thread; the first call should not race with another.
 uint32_t MilliClock();
 
-typedef uint32_t (*LineClockFunction)();
+// The clock that the budgets of text lines and service messages count on,
+// and the limits that the system itself enforces on sockets, in milliseconds.
+struct NetTiming {
+    // Null is MilliClock.
+    uint32_t (*clock)();
+    // A name lookup, and then a connect, not complete by then fail with -1.
+    uint32_t connectMs;
+    // A receive that gets no byte for that long fails with -255. Each socket
+    // takes the limit in force when it is created.
+    uint32_t receiveIdleMs;
+};
 
-// The clock behind the 30 000 ms budget of a text line: MilliClock unless a
-// test has put its own in place. Any thread.
-uint32_t LineClock();
-
-// Replaces the line clock; null restores MilliClock. Tests only, before the
-// connections they steer are used.
-void SetLineClock(LineClockFunction clock);
+// MilliClock, 30 000 and 60 000 unless a test put other timing in force.
+const NetTiming& CurrentNetTiming();
+// A reading of the clock in force. Any thread.
+uint32_t NetClock();
+// Tests only, before the connections they steer are created: puts timing in
+// force and returns the timing it replaces.
+NetTiming SetNetTiming(const NetTiming& timing);

@@ -2,9 +2,22 @@
 
 #include <cstring>
 
+#include "base/error_code.h"
+#include "base/file_stream.h"
+#include "base/folders.h"
+#include "base/owner_only_file.h"
+#include "net/proxies_record.h"
+
 namespace {
 
 ProxySettings* g_instance = nullptr;
+
+// The full path of the "Proxies" file; false when it would not fit the buffer.
+bool GetProxiesPath(char* path)
+{
+    GetPrefsFolder(path);
+    return ReplaceFileName(path, kFolderPathSize, kProxiesFileName);
+}
 
 }  // namespace
 
@@ -18,13 +31,61 @@ ProxySettings& ProxySettings::Instance()
 }
 
 ProxySettings::ProxySettings()
-    : loaded(false), dirty(false), httpEnabled(false), httpHost(), httpPort(0), httpUser(),
-      httpPassword(), socksEnabled(false), socksVersion(4), socksHost(), socksPort(0), socksUser(),
+    : loaded(false),
+      dirty(false),
+      httpEnabled(false),
+      httpHost(),
+      httpPort(0),
+      httpUser(),
+      httpPassword(),
+      socksEnabled(false),
+      socksVersion(4),
+      socksHost(),
+      socksPort(0),
+      socksUser(),
       socksPassword()
 {
 }
 
 ProxySettings::~ProxySettings() = default;
+
+void ProxySettings::Load()
+{
+    char path[kFolderPathSize];
+    loaded = false;
+    try {
+        if (!GetProxiesPath(path))
+            throw ErrorCode(kErrorMalformed);
+        FileStream file(path, "rb");
+        ProxiesRecord::Read(file, *this);
+        loaded = true;
+        dirty = false;
+    } catch (ErrorCode) {
+        // Whatever was read before the failure is overwritten.
+        Reset();
+    }
+}
+
+void ProxySettings::Save()
+{
+    if (!dirty)
+        return;
+    char path[kFolderPathSize];
+    if (!GetProxiesPath(path))
+        return;
+    try {
+        FileStream file(path, "wb");
+        // Before the passwords reach the file. Where the volume keeps no
+        // access lists the settings are still saved.
+        RestrictToOwner(path);
+        ProxiesRecord::Write(file, *this);
+        file.Close();
+        dirty = false;
+    } catch (ErrorCode) {
+        // The stream is closed by now; a half-written record is not kept.
+        DeleteFileResult(path);
+    }
+}
 
 void ProxySettings::Reset()
 {
@@ -75,6 +136,7 @@ void ProxySettings::SetText(char* field, const char* value)
     }
 }
 
+// clang-format off
 void ProxySettings::SetHttpEnabled(bool value) { SetValue(httpEnabled, value); }
 void ProxySettings::SetHttpHost(const char* value) { SetText(httpHost, value); }
 void ProxySettings::SetHttpPort(uint16_t value) { SetValue(httpPort, value); }
@@ -86,3 +148,4 @@ void ProxySettings::SetSocksHost(const char* value) { SetText(socksHost, value);
 void ProxySettings::SetSocksPort(uint16_t value) { SetValue(socksPort, value); }
 void ProxySettings::SetSocksUser(const char* value) { SetText(socksUser, value); }
 void ProxySettings::SetSocksPassword(const char* value) { SetText(socksPassword, value); }
+// clang-format on

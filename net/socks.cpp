@@ -5,9 +5,7 @@
 #include "base/alert.h"
 #include "base/byte_order.h"
 #include "base/error_code.h"
-#include "base/text.h"
 #include "net/connection.h"
-#include "net/proxy_settings.h"
 
 namespace {
 
@@ -29,11 +27,16 @@ const uint8_t kMethodNoneAcceptable = 0xFF;
 const char* Socks5ReplyTitle(uint8_t code)
 {
     switch (code) {
-    case 1: return "SOCKS Proxy: SOCKS server failure";
-    case 2: return "SOCKS Proxy: Connection not allowed by ruleset";
-    case 7: return "SOCKS Proxy: Command not supported";
-    case 8: return "SOCKS Proxy: Address type not supported";
-    default: return nullptr;
+        case 1:
+            return "SOCKS Proxy: SOCKS server failure";
+        case 2:
+            return "SOCKS Proxy: Connection not allowed by ruleset";
+        case 7:
+            return "SOCKS Proxy: Command not supported";
+        case 8:
+            return "SOCKS Proxy: Address type not supported";
+        default:
+            return nullptr;
     }
 }
 
@@ -57,18 +60,18 @@ void SkipBoundAddress(Connection& connection, uint8_t addressType)
 {
     uint8_t skipped[255 + 2];
     switch (addressType) {
-    case 1:
-        connection.ReadExactly(skipped, 6);
-        break;
-    case 3:
-        connection.ReadExactly(skipped, 1);
-        connection.ReadExactly(skipped, static_cast<uint32_t>(skipped[0]) + 2);
-        break;
-    case 4:
-        connection.ReadExactly(skipped, 18);
-        break;
-    default:
-        break;
+        case 1:
+            connection.ReadExactly(skipped, 6);
+            break;
+        case 3:
+            connection.ReadExactly(skipped, 1);
+            connection.ReadExactly(skipped, static_cast<uint32_t>(skipped[0]) + 2);
+            break;
+        case 4:
+            connection.ReadExactly(skipped, 18);
+            break;
+        default:
+            break;
     }
 }
 
@@ -119,23 +122,4 @@ void NegotiateSocks5(Connection& connection, uint32_t address, uint16_t port, co
     if (reply[1] != 0)
         Refuse(Socks5ReplyTitle(reply[1]));
     SkipBoundAddress(connection, reply[3]);
-}
-
-void Connection::ConnectVia(const char* host, uint16_t port)
-{
-    const ProxySettings& settings = ProxySettings::Instance();
-    bool toHttpProxy = settings.HttpEnabled() && port == settings.HttpPort() &&
-                       CompareNoCase(host, settings.HttpHost()) == 0;
-    if (!settings.SocksEnabled() || toHttpProxy) {
-        Connect(host, port);
-        return;
-    }
-    // The destination is resolved here, before the proxy is contacted: the
-    // proxy is always given an address, never a name.
-    uint32_t address = ResolveHost(host);
-    Connect(settings.SocksHost(), settings.SocksPort());
-    if (settings.SocksVersion() == 4)
-        NegotiateSocks4(*this, address, port);
-    else
-        NegotiateSocks5(*this, address, port, settings.SocksUser(), settings.SocksPassword());
 }

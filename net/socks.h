@@ -1,6 +1,7 @@
-// The SOCKS 4 and SOCKS 5 client negotiation that Connection::ConnectVia runs
-// on a connection to the SOCKS proxy. The destination always goes to the
-// proxy as an IPv4 address. Runs on the thread that owns the connection.
+// The SOCKS 4 and SOCKS 5 client negotiation that Connection::ConnectVia
+// (net/connection.cpp) runs on a connection to the SOCKS proxy. The
+// destination always goes to the proxy as an IPv4 address. Runs on the
+// thread that owns the connection.
 #pragma once
 
 #include <cstdint>

@@ -5,10 +5,6 @@
 
 namespace {
 
-const uint32_t kLineBudgetMs = 30000;
-
-TransportTimeLimits g_limits = {30000, 60000};
-
 timeval MillisecondsToTimeval(uint32_t ms)
 {
     timeval value;
@@ -25,16 +21,6 @@ bool SetBlocking(SOCKET socketHandle, bool blocking)
 
 }  // namespace
 
-TransportTimeLimits CurrentTransportTimeLimits()
-{
-    return g_limits;
-}
-
-void SetTransportTimeLimits(TransportTimeLimits limits)
-{
-    g_limits = limits;
-}
-
 TcpConnection::TcpConnection()
     : socketHandle(socket(AF_INET, SOCK_STREAM, 0)), aborted(false), socketReleased(false)
 {
@@ -45,9 +31,8 @@ TcpConnection::TcpConnection()
                sizeof noDelay);
     // Without a receive limit a server that goes silent would hold the
     // installer for ever; the system then fails the receive with WSAETIMEDOUT.
-    DWORD idleMs = g_limits.receiveIdleMs;
-    setsockopt(socketHandle, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&idleMs),
-               sizeof idleMs);
+    DWORD idleMs = CurrentNetTiming().receiveIdleMs;
+    setsockopt(socketHandle, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&idleMs), sizeof idleMs);
 }
 
 TcpConnection::~TcpConnection()
@@ -92,15 +77,15 @@ uint32_t TcpConnection::Read(void* buffer, uint32_t length)
     return static_cast<uint32_t>(received);
 }
 
-void TcpConnection::WaitUntilReadable(uint32_t start)
+void TcpConnection::WaitUntilReadable(uint32_t start, uint32_t budgetMs)
 {
-    uint32_t elapsed = LineClock() - start;
-    if (elapsed >= kLineBudgetMs)
+    uint32_t elapsed = NetClock() - start;
+    if (elapsed >= budgetMs)
         throw ErrorCode(kErrorLineTimeout);
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(socketHandle, &readable);
-    timeval timeout = MillisecondsToTimeval(kLineBudgetMs - elapsed);
+    timeval timeout = MillisecondsToTimeval(budgetMs - elapsed);
     // A select error is left to the receive that follows, which reports the
     // socket's own error.
     if (select(0, &readable, nullptr, nullptr, &timeout) == 0)
@@ -109,22 +94,7 @@ void TcpConnection::WaitUntilReadable(uint32_t start)
 
 void TcpConnection::ReadLine(char* buffer, uint32_t size)
 {
-    if (size == 0)
-        return;
-    uint32_t start = LineClock();
-    uint32_t remaining = size - 1;
-    char* next = buffer;
-    while (remaining != 0) {
-        WaitUntilReadable(start);
-        char byte;
-        if (Read(&byte, 1) == 1) {
-            *next++ = byte;
-            --remaining;
-            if (byte == '\n')
-                break;
-        }
-    }
-    *next = '\0';
+    ReadLineWithinBudget(buffer, size);
 }
 
 void TcpConnection::Close()
@@ -157,7 +127,7 @@ void TcpConnection::ConnectWithinLimit(const sockaddr_in& address)
         FD_ZERO(&failed);
         FD_SET(socketHandle, &writable);
         FD_SET(socketHandle, &failed);
-        timeval timeout = MillisecondsToTimeval(g_limits.connectMs);
+        timeval timeout = MillisecondsToTimeval(CurrentNetTiming().connectMs);
         if (select(0, nullptr, &writable, &failed, &timeout) != 1 || !FD_ISSET(socketHandle, &writable))
             throw ErrorCode(kErrorConnection);
     }

@@ -12,26 +12,10 @@
 #include "base/error_code.h"
 #include "net/connection.h"
 
-// How long the transport waits where the system alone would wait without
-// end, in milliseconds. Tests shorten them; nothing else changes them.
-struct TransportTimeLimits {
-    // A connect that has not completed by then fails with -1.
-    uint32_t connectMs;
-    // A receive that gets no byte for that long fails with -255.
-    uint32_t receiveIdleMs;
-};
-
-// The limits in force: 30 000 and 60 000 unless a test changed them.
-TransportTimeLimits CurrentTransportTimeLimits();
-// Tests only, before creating the connections they steer; the receive limit
-// is given to each socket when it is created.
-void SetTransportTimeLimits(TransportTimeLimits limits);
-
 class TcpConnection : public Connection {
 public:
     // Creates the socket with TCP_NODELAY; throws -3 when none can be made.
     TcpConnection();
-    // Closes the socket.
     ~TcpConnection() override;
 
     // A failed send throws -2 after Close, otherwise the system's error code.
@@ -39,8 +23,6 @@ public:
     // The peer's close throws -1; a failed receive throws -2 after Close,
     // -255 after the receive idle limit, otherwise the system's error code.
     uint32_t Read(void* buffer, uint32_t length) override;
-    // The whole line shares one budget of 30 000 ms on LineClock from the
-    // call on; a line not complete by then throws -255.
     void ReadLine(char* buffer, uint32_t size) override;
     // Marks the connection aborted and closes the socket once.
     void Close() override;
@@ -48,8 +30,14 @@ public:
     // Resolves the host, connects within the connect limit and records both
     // addresses. Every failure closes the socket and throws -1.
     void Connect(const char* host, uint16_t port) override;
+    // Waits with select for what is left of the budget.
+    void WaitUntilReadable(uint32_t start, uint32_t budgetMs) override;
 
+    // The fields keep their order; only the socket stays inside the class.
+private:
     SOCKET socketHandle;
+
+public:
     // Set by Close: failures of sends and receives are then cancellations.
     bool aborted;
 
@@ -59,7 +47,6 @@ private:
     bool socketReleased;
 
     void ConnectWithinLimit(const sockaddr_in& address);
-    void WaitUntilReadable(uint32_t start);
     // The code of a failed send or receive: -2 after Close, else the
     // system's error, or -255 for a receive that met the idle limit.
     ErrorCode FailureCode(bool receiving) const;

@@ -20,36 +20,9 @@ static_assert(sm::kMaxUrlLength + 1 == 256, "the URL buffers hold the longest UR
 
 namespace {
 
-uint32_t g_messageTimeLimitMs = 30000;
+const uint32_t kMessageBudgetMs = 30000;
 
-// Waits until the connection has bytes to read, or fails with -255 once the
-// message's time, counted from start, is up.
-void WaitForBytes(TcpConnection& connection, uint32_t start)
-{
-    uint32_t elapsed = MilliClock() - start;
-    if (elapsed >= g_messageTimeLimitMs)
-        throw ErrorCode(kErrorLineTimeout);
-    uint32_t remaining = g_messageTimeLimitMs - elapsed;
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(connection.socketHandle, &readable);
-    timeval timeout;
-    timeout.tv_sec = static_cast<long>(remaining / 1000);
-    timeout.tv_usec = static_cast<long>(remaining % 1000 * 1000);
-    // A select error is left to the receive, which reports the socket's own.
-    if (select(0, &readable, nullptr, nullptr, &timeout) == 0)
-        throw ErrorCode(kErrorLineTimeout);
-}
-
-// ReadExactly within the message's time.
-void ReadExactlyWithin(TcpConnection& connection, uint8_t* buffer, uint32_t length, uint32_t start)
-{
-    uint32_t done = 0;
-    while (done < length) {
-        WaitForBytes(connection, start);
-        done += connection.Read(buffer + done, length - done);
-    }
-}
+ServiceConnectionMaker g_connectionMaker = nullptr;
 
 // A word the message must carry; a body too short for it is a protocol error.
 uint32_t RequiredWord(const sm::Message& message, uint32_t index)
@@ -60,7 +33,7 @@ uint32_t RequiredWord(const sm::Message& message, uint32_t index)
     return value;
 }
 
-void SendWords(TcpConnection& connection, uint32_t type, const uint32_t* words, uint32_t count)
+void SendWords(Connection& connection, uint32_t type, const uint32_t* words, uint32_t count)
 {
     uint8_t out[sm::kHeaderSize + 4 * 4];
     size_t length = sm::EncodeWords(type, words, count, out);
@@ -84,26 +57,30 @@ bool TakePackageUrl(const sm::Message& message, char (&url)[256])
 
 }  // namespace
 
-uint32_t ServiceMessageTimeLimit() { return g_messageTimeLimitMs; }
-
-void SetServiceMessageTimeLimit(uint32_t ms) { g_messageTimeLimitMs = ms; }
-
-void ReadServiceMessage(TcpConnection& connection, sm::Message* message)
+void SetServiceConnectionMaker(ServiceConnectionMaker maker)
 {
-    uint32_t start = MilliClock();
-    uint8_t header[sm::kHeaderSize];
-    ReadExactlyWithin(connection, header, sizeof header, start);
-    if (!sm::DecodeHeader(header, message))
-        throw ErrorCode(kErrorMalformed);
-    ReadExactlyWithin(connection, message->body, message->length, start);
+    g_connectionMaker = maker;
 }
 
-UpdateExchange::UpdateExchange(ProgressSink* sink, TcpConnection** connectionSlot)
+void ReadServiceMessage(Connection& connection, sm::Message* message)
+{
+    uint32_t start = NetClock();
+    uint8_t header[sm::kHeaderSize];
+    connection.ReadExactlyWithin(header, sizeof header, start, kMessageBudgetMs);
+    if (!sm::DecodeHeader(header, message))
+        throw ErrorCode(kErrorMalformed);
+    connection.ReadExactlyWithin(message->body, message->length, start, kMessageBudgetMs);
+}
+
+UpdateExchange::UpdateExchange(ProgressSink* sink, Connection** connectionSlot)
     : sink(sink), connectionSlot(connectionSlot), connection(nullptr), outcome(OutcomeNone), installedSize(0)
 {
 }
 
-UpdateExchange::~UpdateExchange() { DropConnection(); }
+UpdateExchange::~UpdateExchange()
+{
+    DropConnection();
+}
 
 void UpdateExchange::DropConnection()
 {
@@ -122,7 +99,7 @@ bool UpdateExchange::ExchangeForPackage(char (&url)[256], uint32_t* packageNumbe
     sm::Message message;
     for (uint32_t redirects = 0;; ++redirects) {
         try {
-            connection = new TcpConnection();
+            connection = g_connectionMaker ? g_connectionMaker() : new TcpConnection();
         } catch (...) {
             outcome = OutcomeNoSocket;
             return false;
@@ -149,7 +126,7 @@ bool UpdateExchange::ExchangeForPackage(char (&url)[256], uint32_t* packageNumbe
 }
 
 void UpdateExchange::AnswerChallenge(sm::Message& message, uint32_t nonce, char (&url)[256],
-                                   uint32_t* packageNumber)
+                                     uint32_t* packageNumber)
 {
     if (message.type == sm::kServiceUnavailable) {
         outcome = OutcomeServiceUnavailable;
@@ -165,20 +142,20 @@ void UpdateExchange::AnswerChallenge(sm::Message& message, uint32_t nonce, char 
     ReadServiceMessage(*connection, &message);
     connection->Close();
     switch (message.type) {
-    case sm::kManualUpdate:
-        outcome = OutcomeManualUpdate;
-        throw ErrorCode(kErrorCancelled);
-    case sm::kNoUpdate:
-        outcome = OutcomeUpdatesUnavailable;
-        throw ErrorCode(kErrorCancelled);
-    case sm::kPackageLocation:
-        if (!TakePackageUrl(message, url)) {
+        case sm::kManualUpdate:
+            outcome = OutcomeManualUpdate;
+            throw ErrorCode(kErrorCancelled);
+        case sm::kNoUpdate:
             outcome = OutcomeUpdatesUnavailable;
             throw ErrorCode(kErrorCancelled);
-        }
-        return;
-    default:
-        throw ErrorCode(kErrorMalformed);
+        case sm::kPackageLocation:
+            if (!TakePackageUrl(message, url)) {
+                outcome = OutcomeUpdatesUnavailable;
+                throw ErrorCode(kErrorCancelled);
+            }
+            return;
+        default:
+            throw ErrorCode(kErrorMalformed);
     }
 }
 

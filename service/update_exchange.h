@@ -6,20 +6,20 @@
 
 #include <cstdint>
 
+class Connection;
 class ProgressSink;
-class TcpConnection;
 namespace service_message {
 struct Message;
 }
 
 // How the update worker ended (InstallerApp::m_nOutcome).
 enum UpdateOutcome {
-    OutcomeNone = 0,               // before the worker starts; never left at its end
-    OutcomeNoSocket = 1,           // no connection object could be made
+    OutcomeNone = 0,      // before the worker starts; never left at its end
+    OutcomeNoSocket = 1,  // no connection object could be made
     OutcomeServiceUnavailable = 2,
     OutcomeManualUpdate = 3,
-    OutcomeUpdatesUnavailable = 4, // NoUpdate, or a PackageLocation without a URL
-    OutcomeFailed = 5,             // connection, protocol, download or install failure
+    OutcomeUpdatesUnavailable = 4,  // NoUpdate, or a PackageLocation without a URL
+    OutcomeFailed = 5,              // connection, protocol, download or install failure
     OutcomeInstalled = 6,
 };
 
@@ -27,18 +27,17 @@ enum UpdateOutcome {
 // is in a loop (or hostile): the exchange then fails.
 const uint32_t kMaxRedirects = 10;
 
-// How long the exchange waits for each whole service message, header and
-// body, in milliseconds: 30 000 unless a test changed it. A service that
-// accepts and then stays silent, or trickles, cannot hold the worker.
-uint32_t ServiceMessageTimeLimit();
-// Tests only, before the exchange runs.
-void SetServiceMessageTimeLimit(uint32_t ms);
+// Makes the connection to each service contacted. Tests install one that
+// answers from memory; null (the default) makes TcpConnections.
+typedef Connection* (*ServiceConnectionMaker)();
+void SetServiceConnectionMaker(ServiceConnectionMaker maker);
 
 // Reads one service message from the connection into message, type and
 // length in host order. A length above 1024 throws -3 before any body byte is
-// read; a message not complete within ServiceMessageTimeLimit throws -255;
-// the connection's errors pass through.
-void ReadServiceMessage(TcpConnection& connection, service_message::Message* message);
+// read. The whole message, header and body, must arrive within 30 000 ms on
+// NetClock, else -255, so that a service that accepts and then stays silent,
+// or trickles, cannot hold the worker. The connection's errors pass through.
+void ReadServiceMessage(Connection& connection, service_message::Message* message);
 
 // One run of the exchange on the update worker thread.
 class UpdateExchange {
@@ -46,7 +45,7 @@ public:
     // Reports "Connected..." and the download to sink (not owned). While a
     // service connection is open, *connectionSlot names it (the application
     // object's m_pConnection); it is null again when Run returns.
-    UpdateExchange(ProgressSink* sink, TcpConnection** connectionSlot);
+    UpdateExchange(ProgressSink* sink, Connection** connectionSlot);
     ~UpdateExchange();
 
     // Runs the exchange, download and install; never throws. Afterwards
@@ -69,8 +68,8 @@ private:
     void DropConnection();
 
     ProgressSink* sink;
-    TcpConnection** connectionSlot;
-    TcpConnection* connection;
+    Connection** connectionSlot;
+    Connection* connection;
     int32_t outcome;
     uint32_t installedSize;
 };

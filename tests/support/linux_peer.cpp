@@ -17,6 +17,14 @@
 
 namespace {
 
+// The variable's value (tests/support/test_env.h cannot be used beside the
+// Linux socket headers here).
+std::string Variable(const char* name, const char* fallback)
+{
+    const char* value = std::getenv(name);
+    return value ? value : fallback;
+}
+
 void SleepMs(long ms)
 {
     timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
@@ -59,12 +67,6 @@ bool Reaped(int pid)
 
 }  // namespace
 
-std::string TestRootFolder()
-{
-    const char* root = std::getenv("QV_TEST_ROOT");
-    return root ? root : "/tmp";
-}
-
 bool WriteUnixFile(const std::string& path, const std::string& bytes)
 {
     MakeFolders(path.substr(0, path.rfind('/')));
@@ -77,17 +79,16 @@ bool WriteUnixFile(const std::string& path, const std::string& bytes)
 
 LinuxPeer::LinuxPeer(const std::string& kind, const std::string& address, uint16_t port,
                      const std::vector<std::string>& extra)
-    : pid(-1), ready(false),
-      folder(TestRootFolder() + "/peers/" + kind + "-" + address + "-" + std::to_string(port))
+    : pid(-1),
+      ready(false),
+      folder(Variable("QV_TEST_ROOT", "/tmp") + "/peers/" + kind + "-" + address + "-" + std::to_string(port))
 {
     MakeFolders(folder);
-    const char* source = std::getenv("QV_SOURCE_DIR");
-    std::string script = std::string(source ? source : ".") + "/tests/support/net-peer";
+    std::string script = Variable("QV_SOURCE_DIR", ".") + "/tests/support/net-peer";
     std::vector<std::string> arguments = {"bash", script, kind, folder, address, std::to_string(port)};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(&argument[0]);
+    for (std::string& argument : arguments) argv.push_back(&argument[0]);
     argv.push_back(nullptr);
     // A clean environment: the sanitizer preload of the test must not reach
     // the servers.

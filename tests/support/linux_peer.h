@@ -32,8 +32,5 @@ private:
     std::string folder;
 };
 
-// The test's scratch folder as a Unix path (QV_TEST_ROOT).
-std::string TestRootFolder();
-
 // Writes bytes to a file at a Unix path, creating missing folders; false on failure.
 bool WriteUnixFile(const std::string& path, const std::string& bytes);

@@ -2,24 +2,46 @@
 
 #include "base/error_code.h"
 
+#include <cstdio>
 #include <cstring>
+
+MemoryPeer g_webPeer;
+MemoryPeer g_servicePeer;
+
+namespace {
+
+uint32_t g_now = 0;
+uint32_t g_step = 0;
+
+uint32_t SteppingClock()
+{
+    return g_now += g_step;
+}
+
+}  // namespace
 
 void MemoryPeer::Reset(const uint8_t* bytes, size_t length)
 {
+    *this = MemoryPeer();
     data = bytes;
     size = length;
-    at = 0;
-    written = 0;
-    connects = 0;
+}
+
+void MemoryPeer::Script(std::vector<std::string> scriptedReplies)
+{
+    *this = MemoryPeer();
+    replies = std::move(scriptedReplies);
+    scripted = true;
 }
 
 MemoryConnection::MemoryConnection(MemoryPeer& peer) : peer(peer) {}
 
-void MemoryConnection::Write(const void*, uint32_t length)
+void MemoryConnection::Write(const void* data, uint32_t length)
 {
     if (closed)
         throw kErrorCancelled;
-    peer.written += length;
+    if (!peer.sent.empty())
+        peer.sent.back().append(static_cast<const char*>(data), length);
 }
 
 uint32_t MemoryConnection::Read(void* buffer, uint32_t length)
@@ -29,14 +51,13 @@ uint32_t MemoryConnection::Read(void* buffer, uint32_t length)
     if (length == 0)
         return 0;
     if (peer.at >= peer.size)
-        throw kErrorConnection;
-    // Pieces of 1 to 1024 bytes, the same for the same input.
+        throw peer.silentAtEnd ? kErrorLineTimeout : kErrorConnection;
     size_t piece = 1 + (peer.at * 2654435761u >> 7) % 1024;
+    if (peer.largestPiece != 0 && piece > peer.largestPiece)
+        piece = peer.largestPiece;
     size_t count = peer.size - peer.at;
-    if (count > length)
-        count = length;
-    if (count > piece)
-        count = piece;
+    count = count < length ? count : length;
+    count = count < piece ? count : piece;
     std::memcpy(buffer, peer.data + peer.at, count);
     peer.at += count;
     return static_cast<uint32_t>(count);
@@ -44,27 +65,70 @@ uint32_t MemoryConnection::Read(void* buffer, uint32_t length)
 
 void MemoryConnection::ReadLine(char* buffer, uint32_t size)
 {
-    if (size == 0)
-        return;
-    uint32_t stored = 0;
-    while (stored + 1 < size) {
-        char byte;
-        Read(&byte, 1);
-        buffer[stored++] = byte;
-        if (byte == '\n')
-            break;
-    }
-    buffer[stored] = '\0';
+    ReadLineWithinBudget(buffer, size);
 }
 
-void MemoryConnection::Close() { closed = true; }
+void MemoryConnection::Close()
+{
+    closed = true;
+}
 
-uint32_t MemoryConnection::ResolveHost(const char*) { return 0x7F00000Au; }
+uint32_t MemoryConnection::ResolveHost(const char* name)
+{
+    unsigned a, b, c, d;
+    char rest;
+    if (std::sscanf(name, "%u.%u.%u.%u%c", &a, &b, &c, &d, &rest) == 4 && (a | b | c | d) < 256)
+        return a << 24 | b << 16 | c << 8 | d;
+    if (std::strcmp(name, "nowhere.quorvalent.test") == 0)
+        throw kErrorConnection;
+    return 0x7F00000Au;
+}
 
-void MemoryConnection::Connect(const char*, uint16_t)
+void MemoryConnection::Connect(const char* host, uint16_t port)
 {
     closed = false;
     ++peer.connects;
-    peerAddress = 0x7F00000Au;
+    peer.targets.push_back(std::string(host) + ":" + std::to_string(port));
+    peer.sent.emplace_back();
+    if (peer.scripted) {
+        if (peer.connects > peer.replies.size()) {
+            closed = true;
+            throw kErrorConnection;
+        }
+        const std::string& reply = peer.replies[peer.connects - 1];
+        peer.data = reinterpret_cast<const uint8_t*>(reply.data());
+        peer.size = reply.size();
+        peer.at = 0;
+    }
+    peerAddress = ResolveHost(host);
     localAddress = 0x7F000001u;
+}
+
+void MemoryConnection::WaitUntilReadable(uint32_t start, uint32_t budgetMs)
+{
+    // Silence waits out the budget, as select would.
+    if (NetClock() - start >= budgetMs || (peer.at >= peer.size && peer.silentAtEnd))
+        throw kErrorLineTimeout;
+}
+
+Connection* MakeWebConnection()
+{
+    return new MemoryConnection(g_webPeer);
+}
+
+Connection* MakeServiceConnection()
+{
+    return new MemoryConnection(g_servicePeer);
+}
+
+ScopedNetTiming::ScopedNetTiming(uint32_t stepMs, uint32_t connectMs, uint32_t receiveIdleMs)
+{
+    g_now = 0;
+    g_step = stepMs;
+    saved = SetNetTiming({stepMs ? SteppingClock : nullptr, connectMs, receiveIdleMs});
+}
+
+ScopedNetTiming::~ScopedNetTiming()
+{
+    SetNetTiming(saved);
 }

@@ -1,26 +1,43 @@
-// A Connection whose peer is a block of bytes in memory: reads take the
-// bytes in order, in pieces of varying size (as receives deliver them), and
-// the end of the block is the peer closing the connection. Successive
-// connections over one MemoryPeer continue where the last one stopped, as a
-// redirect or a repeated request would reach the next answer. Writes are
-// counted and dropped.
+// A Connection whose peer is bytes in memory, for the protocol tests and the
+// fuzz targets, and a scoped hold on the network code's clock and limits.
+// Reads take a connection's bytes in order, in pieces of varying size (as
+// receives deliver them); the end of the bytes is the peer's close, or
+// silence that outlasts any wait. The peer records where each connection
+// went and what the client wrote on it.
 #pragma once
 
 #include "net/connection.h"
+#include "net/milli_clock.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 struct MemoryPeer {
-    const uint8_t* data;
-    size_t size;
-    size_t at;
-    uint32_t written;
-    uint32_t connects;
-
+    // One stream for every connection, each continuing where the last one
+    // stopped, as a redirect or a repeated request reaches the next answer.
     void Reset(const uint8_t* bytes, size_t length);
+    // One reply per connection, in order; a connect beyond them fails (-1).
+    void Script(std::vector<std::string> replies);
+
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    size_t at = 0;
+    uint32_t connects = 0;
+    std::vector<std::string> replies;
+    bool scripted = false;
+    // "host:port" of each connect, and what the client wrote on each.
+    std::vector<std::string> targets;
+    std::vector<std::string> sent;
+    // At the end of its bytes the peer stays silent instead of closing.
+    bool silentAtEnd = false;
+    // Pieces of at most this many bytes; 0 varies them from 1 to 1024.
+    uint32_t largestPiece = 0;
 };
 
+// Dotted text is its address, "nowhere.quorvalent.test" does not resolve,
+// every other name is 127.0.0.10.
 class MemoryConnection : public Connection {
 public:
     explicit MemoryConnection(MemoryPeer& peer);
@@ -31,7 +48,28 @@ public:
     void Close() override;
     uint32_t ResolveHost(const char* name) override;
     void Connect(const char* host, uint16_t port) override;
+    void WaitUntilReadable(uint32_t start, uint32_t budgetMs) override;
 
 private:
     MemoryPeer& peer;
+};
+
+// Makers for SetHttpConnectionMaker and SetServiceConnectionMaker:
+// connections to these two peers.
+extern MemoryPeer g_webPeer;
+extern MemoryPeer g_servicePeer;
+Connection* MakeWebConnection();
+Connection* MakeServiceConnection();
+
+// While it lives, NetClock moves stepMs on at every reading (0 keeps the
+// real clock) and sockets get the given limits.
+class ScopedNetTiming {
+public:
+    explicit ScopedNetTiming(uint32_t stepMs, uint32_t connectMs = 30000, uint32_t receiveIdleMs = 60000);
+    ~ScopedNetTiming();
+    ScopedNetTiming(const ScopedNetTiming&) = delete;
+    ScopedNetTiming& operator=(const ScopedNetTiming&) = delete;
+
+private:
+    NetTiming saved;
 };
