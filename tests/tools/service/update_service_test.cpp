@@ -35,10 +35,13 @@ namespace {
 // test looks for a log line.
 class Service {
 public:
-    explicit Service(std::vector<std::string> options)
+    // The launcher, if any, runs the service with its arguments.
+    explicit Service(std::vector<std::string> options, std::vector<std::string> launcher = {})
     {
+        const char* binary = std::getenv("QV_SERVICE_BINARY");
         options.insert(options.begin(),
-                       {"quorvalent-service", "--port", "0", "--package-url", "http://q.test/q"});
+                       {binary ? binary : "quorvalent-service", "--port", "0", "--package-url", "q"});
+        options.insert(options.begin(), launcher.begin(), launcher.end());
         std::vector<char*> argv;
         for (std::string& option : options) argv.push_back(&option[0]);
         argv.push_back(nullptr);
@@ -47,8 +50,7 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, pipe[1], 1);
-        const char* binary = std::getenv("QV_SERVICE_BINARY");
-        posix_spawn(&pid, binary ? binary : "quorvalent-service", &actions, nullptr, argv.data(), environ);
+        posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         close(pipe[1]);
         output = pipe[0];
@@ -280,6 +282,10 @@ TEST(UpdateService, AcceptErrorsPauseInsteadOfSpinning)
     ASSERT_EQ(prlimit(service.pid, RLIMIT_NOFILE, &normal, nullptr), 0);
     ASSERT_TRUE(waiting.Begin("", &challenge));
     EXPECT_EQ(waiting.Finish(challenge), sm::kPackageLocation);
+    // Under a descriptor limit too low for --max-connections, fewer clients
+    // are served at once, and the service says so.
+    Service tight({"--max-connections", "100"}, {"prlimit", "--nofile=64:64"});
+    EXPECT_TRUE(tight.Logged("at most [1-4][0-9] clients at once"));
 }
 
 TEST(UpdateService, AStoppedLogReaderHoldsNoExchangeUp)
