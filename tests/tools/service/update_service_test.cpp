@@ -17,11 +17,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -103,57 +103,51 @@ public:
     std::string text;
 };
 
+// The bytes of a message with the given words.
+std::string Encoded(uint32_t type, std::vector<uint32_t> words)
+{
+    uint8_t bytes[sm::kHeaderSize + 16];
+    return std::string(reinterpret_cast<char*>(bytes),
+                       sm::EncodeWords(type, words.data(), words.size(), bytes));
+}
+
 // A blocking connection from a loopback address; fd -1 when refused.
 struct Client {
     Client(uint16_t port, const char* from) : fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
     {
         timeval limit = {5, 0};
         setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        inet_pton(AF_INET, from, &address.sin_addr);
+        sockaddr_in address = {AF_INET, 0, {inet_addr(from)}, {}};
         bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        address.sin_port = htons(port);
-        inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            close(fd);
-            fd = -1;
-        }
+        address = {AF_INET, htons(port), {inet_addr("127.0.0.1")}, {}};
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            close(fd), fd = -1;
     }
     ~Client() { close(fd); }
 
-    bool Send(const std::string& bytes) const
-    {
-        return write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
-    }
-    bool Receive(sm::Message* message) const
+    // Sends the bytes and reads the answer; false when none came.
+    bool Ask(const std::string& bytes, sm::Message* answer) const
     {
         uint8_t header[sm::kHeaderSize];
-        return recv(fd, header, sizeof header, MSG_WAITALL) == sizeof header &&
-               sm::DecodeHeader(header, message) &&
-               recv(fd, message->body, message->length, MSG_WAITALL) == ssize_t(message->length);
+        return write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size()) &&
+               recv(fd, header, sizeof header, MSG_WAITALL) == sizeof header &&
+               sm::DecodeHeader(header, answer) &&
+               recv(fd, answer->body, answer->length, MSG_WAITALL) == ssize_t(answer->length);
     }
     // Sends the prefix and the request; false when no challenge came back.
     bool Begin(const std::string& prefix, sm::Message* challenge) const
     {
-        uint32_t words[] = {sm::kRequestWord0, sm::kRequestWord1, 7};
-        uint8_t request[sm::kHeaderSize + 12];
-        sm::EncodeWords(sm::kUpdateRequest, words, 3, request);
-        return Send(prefix + std::string(reinterpret_cast<char*>(request), sizeof request)) &&
-               Receive(challenge) && challenge->type == sm::kChallenge;
+        return Ask(prefix + Encoded(sm::kUpdateRequest, {sm::kRequestWord0, sm::kRequestWord1, 7}),
+                   challenge) &&
+               challenge->type == sm::kChallenge;
     }
     // Answers the challenge; the type of the final answer, or 0 for none.
     uint32_t Finish(const sm::Message& challenge) const
     {
         uint32_t word = 0;
         sm::BodyWord(challenge, 3, &word);
-        uint32_t answer[] = {sm::HandshakeTransform(word)};
-        uint8_t response[sm::kHeaderSize + 4];
-        sm::EncodeWords(sm::kChallengeResponse, answer, 1, response);
         sm::Message final{};
-        return Send(std::string(reinterpret_cast<char*>(response), sizeof response)) && Receive(&final)
-                   ? final.type
-                   : 0;
+        return Ask(Encoded(sm::kChallengeResponse, {sm::HandshakeTransform(word)}), &final) ? final.type : 0;
     }
     int fd;
 };
@@ -181,14 +175,15 @@ std::string ProxyV2(char command, char family, const std::string& body)
 const std::string kV2Inet("\xC6\x33\x64\x08\xC0\x00\x02\x01\x0F\xA1\x3E\x80",
                           12);  // 198.51.100.8:4001 -> 192.0.2.1:16000
 
+// User and system time of the process in clock ticks (fields 14 and 15).
 long CpuTicks(pid_t pid)
 {
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    std::vector<std::string> fields;
-    std::istringstream rest(text.substr(text.rfind(')') + 2));
-    for (std::string field; rest >> field;) fields.push_back(field);
-    return fields.size() > 12 ? std::stol(fields[11]) + std::stol(fields[12]) : -1;
+    long user = -1, system = 0;
+    std::sscanf(text.c_str() + text.rfind(')') + 2, "%*c%*s%*s%*s%*s%*s%*s%*s%*s%*s%*s%ld%ld", &user,
+                &system);
+    return user + system;
 }
 
 }  // namespace
