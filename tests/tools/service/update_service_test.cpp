@@ -9,6 +9,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <regex.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -21,7 +22,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,10 +54,8 @@ public:
         posix_spawn_file_actions_destroy(&actions);
         close(pipe[1]);
         output = pipe[0];
-        std::smatch found;
-        if (Logged("listening on [0-9.]+:[0-9]+") &&
-            std::regex_search(text, found, std::regex(":([0-9]+) \\(")))
-            port = static_cast<uint16_t>(std::stoi(found[1]));
+        if (Logged("listening on [0-9.]+:[0-9]+ "))
+            port = static_cast<uint16_t>(std::stoi(text.substr(text.find(':', text.find("listening")) + 1)));
     }
     ~Service()
     {
@@ -69,19 +67,19 @@ public:
     // after 10 s).
     bool Logged(const std::string& pattern, long count = 1)
     {
-        std::regex expression(pattern);
+        regex_t expression;
+        regcomp(&expression, pattern.c_str(), REG_EXTENDED);
         ssize_t got = -1;
         for (Clock::time_point end = Clock::now() + std::chrono::seconds(10);
              Clock::now() < end && got != 0;) {
-            if (std::distance(std::sregex_iterator(text.begin(), text.end(), expression),
-                              std::sregex_iterator()) >= count)
-                return true;
+            if (Matches(expression, count))
+                return regfree(&expression), true;
             pollfd ready = {output, POLLIN, 0};
             char chunk[4096];
             got = poll(&ready, 1, 100) == 1 ? read(output, chunk, sizeof chunk) : -1;
             text.append(chunk, got > 0 ? got : 0);
         }
-        return false;
+        return regfree(&expression), false;
     }
     // The exit code once the service has ended, or -1 after 15 s.
     int Wait()
@@ -95,6 +93,15 @@ public:
             }
         }
         return -1;
+    }
+
+    // Whether the expression matches the output count times.
+    bool Matches(const regex_t& expression, long count) const
+    {
+        regmatch_t match;
+        for (const char* at = text.c_str(); count > 0 && regexec(&expression, at, 1, &match, 0) == 0; --count)
+            at += match.rm_eo;
+        return count == 0;
     }
 
     pid_t pid = -1;
