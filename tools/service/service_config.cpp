@@ -10,7 +10,7 @@
 const char* const kServiceUsage =
     "usage: quorvalent-service [options]\n"
     "  --listen ADDRESS        IPv4 address to listen on (default 127.0.0.1)\n"
-    "  --port N                TCP port (default 16000)\n"
+    "  --port N                TCP port (default 16000; 0 for any free port)\n"
     "  --package-url URL       the package URL handed out (at most 255 bytes)\n"
     "  --package-number N      the package number the package carries (default 1)\n"
     "  --redirect ADDRESS      send clients to this IPv4 address instead\n"
@@ -18,7 +18,11 @@ const char* const kServiceUsage =
     "  --refuse KIND           unavailable | manual | noupdate | empty\n"
     "  --preamble              send one type 1 message before the answer\n"
     "  --max-connections N     clients served at once (default 512)\n"
-    "  --client-seconds N      time a client may take for its exchange (default 10)\n";
+    "  --max-per-client N      connections at once from one client address (default 16)\n"
+    "  --request-seconds N     time a client may take to send its request (default 2)\n"
+    "  --client-seconds N      time a client may take for its exchange (default 10)\n"
+    "  --proxy-from ADDRESS    a load balancer that sends PROXY protocol headers\n"
+    "                          (v1 or v2; may be repeated)\n";
 
 namespace {
 
@@ -66,9 +70,10 @@ bool ApplyOption(const std::string& name, const char* value, ServiceConfig* conf
     if (name == "--listen")
         return IsIPv4(value) && (config->listenAddress = value, true);
     if (name == "--port")
-        return ParseNumber(value, 1, 65535, &number) && (config->port = static_cast<uint16_t>(number), true);
+        return ParseNumber(value, 0, 65535, &number) && (config->port = static_cast<uint16_t>(number), true);
     if (name == "--package-url")
-        return value && std::strlen(value) <= service_message::kMaxUrlLength && (config->packageUrl = value, true);
+        return value && std::strlen(value) <= service_message::kMaxUrlLength &&
+               (config->packageUrl = value, true);
     if (name == "--package-number")
         return ParseNumber(value, 0, 65535, &config->packageNumber);
     if (name == "--redirect")
@@ -79,8 +84,14 @@ bool ApplyOption(const std::string& name, const char* value, ServiceConfig* conf
         return ParseRefusal(value, &config->answer);
     if (name == "--max-connections")
         return ParseNumber(value, 1, 100000, &config->maxConnections);
+    if (name == "--max-per-client")
+        return ParseNumber(value, 1, 100000, &config->maxPerClient);
+    if (name == "--request-seconds")
+        return ParseNumber(value, 1, 3600, &config->requestSeconds);
     if (name == "--client-seconds")
         return ParseNumber(value, 1, 3600, &config->clientSeconds);
+    if (name == "--proxy-from")
+        return IsIPv4(value) && (config->proxyFrom.push_back(value), true);
     return false;
 }
 
@@ -101,8 +112,8 @@ bool ParseServiceConfig(int argc, char** argv, ServiceConfig* config, std::strin
         }
     }
     // Without a redirect for every client, some clients get the package.
-    bool handsOutPackage = config->answer == FinalAnswer::Location &&
-                           (config->redirectTo.empty() || config->redirectAbove != 0);
+    bool handsOutPackage =
+        config->answer == FinalAnswer::Location && (config->redirectTo.empty() || config->redirectAbove != 0);
     if (handsOutPackage && config->packageUrl.empty()) {
         *error = "--package-url is needed unless the service redirects or refuses";
         return false;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 enum class FinalAnswer { Location, ServiceUnavailable, ManualUpdate, NoUpdate, EmptyLocation };
 
@@ -20,8 +21,17 @@ struct ServiceConfig {
     // Send one type 1 message before the answer to UpdateRequest.
     bool preamble = false;
     uint32_t maxConnections = 512;
+    // Connections at once from one client address; more are closed at once.
+    uint32_t maxPerClient = 16;
+    // A client that has not sent its whole request by then (installers send
+    // theirs at once) is dropped.
+    uint32_t requestSeconds = 2;
     // A client that has not finished its exchange by then is dropped.
     uint32_t clientSeconds = 10;
+    // IPv4 addresses of load balancers that put a PROXY protocol header (v1
+    // or v2) in front of each connection; empty for none. From these peers
+    // the header is required, from all others it is refused.
+    std::vector<std::string> proxyFrom;
 };
 
 // Fills the configuration from the arguments; false with a message in error
