@@ -4,11 +4,6 @@
 
 #include <winsock.h>
 
-extern "C" {
-int __argc = 0;
-char** __argv = nullptr;
-}
-
 namespace {
 CWinApp* g_application = nullptr;
 thread_local CWinThread* t_thread = nullptr;

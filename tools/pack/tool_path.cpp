@@ -2,11 +2,31 @@
 
 #include <windows.h>
 
+namespace {
+
+typedef WCHAR*(CDECL* DosFileNameFunction)(const char* unixPath);
+
+// Wine's kernel32 maps Unix paths to Windows ones, for Winelib and Windows
+// programs alike; Windows has no such function.
+DosFileNameFunction WineDosFileName()
+{
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (!kernel)
+        return nullptr;
+    FARPROC entry = GetProcAddress(kernel, "wine_get_dos_file_name");
+    return reinterpret_cast<DosFileNameFunction>(reinterpret_cast<void*>(entry));
+}
+
+}  // namespace
+
 std::string ToWindowsPath(const char* path)
 {
     if (path[0] != '/')
         return path;
-    WCHAR* wide = wine_get_dos_file_name(path);
+    DosFileNameFunction dosFileName = WineDosFileName();
+    if (!dosFileName)
+        return path;
+    WCHAR* wide = dosFileName(path);
     if (!wide)
         return std::string();
     char narrow[4096];

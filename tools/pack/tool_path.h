@@ -1,5 +1,6 @@
-// Paths given to the package tool: a leading "/" means a Unix path, which
-// Wine maps to its Windows form; anything else is taken as a Windows path.
+// Paths given to the package tool: under Wine a leading "/" means a Unix
+// path, which Wine maps to its Windows form; anything else, and every path
+// on Windows, is taken as a Windows path.
 #pragma once
 
 #include <string>

@@ -1,0 +1,3 @@
+#include "afx/argument_vector.h"
+
+void FillArgumentVector() {}
