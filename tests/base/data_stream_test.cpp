@@ -4,117 +4,64 @@
 #include "base/error_code.h"
 #include "base/file_stream.h"
 #include "base/memory_stream.h"
+#include "tests/support/package_builder.h"
 #include "tests/support/test_env.h"
 
+#include <cstdio>
 #include <functional>
-#include <openssl/md5.h>
+#include <map>
 
-TEST(DataStream, ReadsAndWritesFailBeforeTouchingAnythingPastTheEnd)
-{
-    std::vector<uint8_t> cstring2047(2048, 'n'), noNul2048(2048, 'n'), pstring63(64, 'p'), pstring64(65, 'p');
-    cstring2047[2047] = 0;
-    pstring63[0] = 63;
-    pstring64[0] = 64;
-    char text[2048];
-    struct Case {
-        const char* label;
-        std::vector<uint8_t> bytes;
-        std::function<void(DataStream&)> operation;
-        ErrorCode expected;
-        uint32_t positionAfter;
-    } cases[] = {
-        {"U16 of 01 02", {1, 2}, [](DataStream& s) { EXPECT_EQ(s.ReadU16(), 258); }, 0, 2},
-        {"U32 with three bytes left", {1, 2, 3}, [](DataStream& s) { s.ReadU32(); }, kErrorMalformed, 0},
-        {"Read of 0 at the end", {}, [](DataStream& s) { s.Read(nullptr, 0); }, 0, 0},
-        {"Read of 1 at the end", {}, [&](DataStream& s) { s.Read(text, 1); }, kErrorMalformed, 0},
-        {"SeekTo the size", {1, 2}, [](DataStream& s) { s.SeekTo(2); }, 0, 2},
-        {"SeekTo past the size", {1, 2}, [](DataStream& s) { s.SeekTo(3); }, kErrorMalformed, 0},
-        {"Skip past the end", {1, 2}, [](DataStream& s) { s.Skip(3); }, kErrorMalformed, 0},
-        {"PString of 63, capacity 64", pstring63, [&](DataStream& s) { s.ReadPString(text, 64); }, 0, 64},
-        {"PString of 64, capacity 64", pstring64, [&](DataStream& s) { s.ReadPString(text, 64); },
-         kErrorMalformed, 1},
-        {"CString of 2047 and NUL", cstring2047, [&](DataStream& s) { s.ReadCString(text, 2048); }, 0, 2048},
-        {"CString of 2048 without NUL", noNul2048, [&](DataStream& s) { s.ReadCString(text, 2048); },
-         kErrorMalformed, 2048},
-        {"PString of 300 characters takes 256 bytes", std::vector<uint8_t>(256),
-         [](DataStream& s) { s.WritePString(std::string(300, 't').c_str()); }, 0, 256},
-        {"a write past an attached block", std::vector<uint8_t>(10),
-         [](DataStream& s) { s.Write("01234567890", 11); }, kErrorMalformed, 0},
-    };
-    for (Case& c : cases) {
-        MemoryStream stream;
-        stream.Attach(c.bytes.data(), uint32_t(c.bytes.size()));
-        EXPECT_EQ(ThrownCode([&] { c.operation(stream); }), c.expected) << c.label;
-        EXPECT_EQ(stream.GetPosition(), c.positionAfter) << c.label;
-    }
-}
+using namespace testing_package;
 
-TEST(DataStream, CountsThatWrapAroundFourGiBAreRefused)
+// The cases of tests/data/streams.txt: what the case is | stream |
+// operation and count | outcome.
+TEST(DataStream, FailsBeforeTouchingAnythingPastTheEndOrACountThatWrapsAroundFourGiB)
 {
-    uint8_t spare[16] = {};
-    const uint32_t huge = 0xFFFFFFF0;  // 16 + huge wraps to 0
+    char text[2048] = {};
+    uint8_t digest[16];
     MemoryStream source;
-    source.Write(spare, sizeof spare);
-    std::function<void(MemoryStream&)> operations[] = {
-        [&](MemoryStream& s) { s.Read(spare, huge); },
-        [&](MemoryStream& s) { s.Skip(huge); },
-        [&](MemoryStream& s) { s.Write(spare, huge); },
-        [&](MemoryStream& s) { s.EnsureSize(0xFFFFFF00); },  // its 512 bytes of slack wrap
-        [&](MemoryStream& s) { s.Digest(16, huge, spare, 0); },
-        [&](MemoryStream& s) { s.DataStream::Digest(16, huge, spare, 0); },
-        [&](MemoryStream& s) { s.CopyFrom(source, huge); },
+    source.Write(text, 16);
+    const std::map<std::string, std::function<void(MemoryStream&, uint32_t)>> operations = {
+        {"ReadU32", [](MemoryStream& s, uint32_t) { s.ReadU32(); }},
+        {"Read", [&](MemoryStream& s, uint32_t n) { s.Read(text, n); }},
+        {"Write", [&](MemoryStream& s, uint32_t n) { s.Write(text, n); }},
+        {"SeekTo", [](MemoryStream& s, uint32_t n) { s.SeekTo(n); }},
+        {"Skip", [](MemoryStream& s, uint32_t n) { s.Skip(n); }},
+        {"ReadCString", [&](MemoryStream& s, uint32_t n) { s.ReadCString(text, n); }},
+        {"WritePString", [](MemoryStream& s, uint32_t n) { s.WritePString(std::string(n, 't').c_str()); }},
+        {"EnsureSize", [](MemoryStream& s, uint32_t n) { s.EnsureSize(n); }},
+        {"Digest", [&](MemoryStream& s, uint32_t n) { s.Digest(16, n, digest, 0); }},
+        {"GenericDigest", [&](MemoryStream& s, uint32_t n) { s.DataStream::Digest(16, n, digest, 0); }},
+        {"CopyFrom", [&](MemoryStream& s, uint32_t n) { s.CopyFrom(source, n); }},
+        {"Release", [](MemoryStream& s, uint32_t) { s.Release(); }},
     };
-    for (auto& operation : operations) {
+    for (const std::vector<std::string>& c : DataTable("streams.txt")) {
+        std::string bytes = c.at(1) == "own" ? std::string(32, 'x')
+                                             : DataBytes(c[1].substr(std::min<size_t>(6, c[1].size())));
+        char operation[16] = "";
+        uint32_t count = 0;
+        std::sscanf(c.at(2).c_str(), "%15s %u", operation, &count);
         MemoryStream stream;
-        stream.Write(std::string(32, 'x').data(), 32);
-        stream.SeekTo(16);
+        if (c[1] == "own")
+            stream.Write(bytes.data(), 32), stream.SeekTo(16);
+        else
+            stream.Attach(reinterpret_cast<uint8_t*>(&bytes[0]), uint32_t(bytes.size()));
         source.SeekTo(8);
-        EXPECT_EQ(ThrownCode([&] { operation(stream); }), kErrorMalformed) << &operation - operations;
-        EXPECT_EQ(stream.GetPosition(), 16u) << &operation - operations;
-        EXPECT_EQ(stream.GetSize(), 32u) << &operation - operations;
+        const ErrorCode code = ThrownCode([&] { operations.at(operation)(stream, count); });
+        EXPECT_EQ(std::to_string(code) + " at " + std::to_string(stream.GetPosition()) + " of " +
+                      std::to_string(stream.GetSize()),
+                  c.at(3))
+            << c[0];
     }
 }
 
-TEST(DataStream, DigestIsMd5OfTheStretchAndItsSuffix)
-{
-    MemoryStream stream;
-    stream.Write("xxabcyy", 7);
-    uint8_t own[16], generic[16], expected[16];
-    MD5(reinterpret_cast<const uint8_t*>("abc\0\0\0\1"), 7, expected);
-    stream.Digest(2, 3, own, 1);
-    stream.DataStream::Digest(2, 3, generic, 1);
-    EXPECT_EQ(std::string(own, own + 16), std::string(expected, expected + 16));
-    EXPECT_EQ(std::string(generic, generic + 16), std::string(expected, expected + 16));
-}
-
-TEST(MemoryStream, OwnStorageKeepsItsBytesAcrossGrowthAndIsEmptiedWhenReleased)
-{
-    std::string bytes;
-    for (int i = 0; i < 300; ++i)
-        bytes += char(i);
-    MemoryStream own;
-    own.Write(bytes.data(), 256);
-    own.Write(bytes.data() + 256, 44);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(own.GetBuffer()), own.GetSize()), bytes);
-    own.Release();
-    EXPECT_EQ(own.GetSize(), 0u) << "a released heap block cannot be read any more";
-}
-
-TEST(FileStream, WritesMoveTheSizeAndAFailedOpenKeepsTheOpenFile)
+TEST(FileStream, AFailedOpenKeepsTheFileOpenBeforeAndAFolderIsNoFile)
 {
     const std::string folder = ScratchFolder("files");
-    const std::string path = folder + "data.bin";
-    FileStream file(path.c_str(), "wb");
-    file.WriteU32(0x01020304);
-    file.WriteU16(0x0506);
-    file.SeekTo(0);
-    file.WriteU8(9);
-    EXPECT_EQ(file.GetSize(), 6u) << "writing inside leaves the size";
-    file.Close();
-    file.Open(path.c_str(), "rb");
+    ASSERT_TRUE(WriteWholeFile(folder + "data.bin", "\1\2\3\4"));
+    FileStream file((folder + "data.bin").c_str(), "rb");
     EXPECT_EQ(ThrownCode([&] { file.Open((folder + "missing\\x.bin").c_str(), "rb"); }), kErrorMalformed);
-    EXPECT_EQ(file.ReadU32(), 0x09020304u) << "the file open before stays open";
-    EXPECT_EQ(ThrownCode([&] { file.ReadU32(); }), kErrorMalformed);
-    EXPECT_EQ(file.GetPosition(), 4u);
-    EXPECT_EQ(ThrownCode([&] { FileStream folderStream(folder.c_str(), "rb"); }), kErrorMalformed);
+    EXPECT_EQ(ThrownCode([&] { file.Open(folder.c_str(), "rb"); }), kErrorMalformed);
+    EXPECT_EQ(file.ReadU32(), 0x01020304u) << "the file open before stays open";
+    EXPECT_EQ(ThrownCode([&] { file.ReadU8(); }), kErrorMalformed);
 }

@@ -1,59 +1,41 @@
 #include "tests/support/gtest.h"
 
 #include "base/folders.h"
+#include "tests/support/package_builder.h"
 #include "tests/support/test_env.h"
 
-#include <cstring>
+#include <cstdio>
 #include <shlobj.h>
 #include <string>
 
-TEST(Folders, PathsThatDoNotFitAreRefusedUnchanged)
+using namespace testing_package;
+
+// The cases of tests/data/paths.txt, the other bounded helpers, then the
+// installation and preferences folders.
+TEST(Folders, PathsThatDoNotFitAreRefusedAndTheFoldersAreMadeUnderApplicationData)
 {
-    struct Case {
-        const char* path;
-        uint32_t size;
-        const char* name;  // null: AddBackslash
-        bool fits;
-        const char* expected;
-    } cases[] = {
-        {"C:\\a", 16, nullptr, true, "C:\\a\\"},
-        {"C:\\a\\", 16, nullptr, true, "C:\\a\\"},
-        {"", 16, nullptr, true, ""},
-        {"C:\\a", 5, nullptr, false, "C:\\a"},
-        {"C:\\a", 6, nullptr, true, "C:\\a\\"},
-        {"C:\\a\\b.txt", 16, "c.dat", true, "C:\\a\\c.dat"},
-        {"C:\\a\\b.txt", 16, "too-long.dat", false, "C:\\a\\b.txt"},
-        {"b.txt", 16, "c.dat", true, "c.dat"},
-    };
-    for (const Case& c : cases) {
-        char path[16];
-        std::strcpy(path, c.path);
-        bool fits = c.name ? ReplaceFileName(path, c.size, c.name) : AddBackslash(path, c.size);
-        EXPECT_EQ(fits, c.fits) << c.path << " " << (c.name ? c.name : "\\") << " in " << c.size;
-        EXPECT_STREQ(path, c.expected);
+    for (const std::vector<std::string>& c : DataTable("paths.txt")) {
+        char path[16] = "";
+        std::snprintf(path, sizeof path, "%s", c.at(1) == "-" ? "" : c[1].c_str());
+        const uint32_t size = std::stoul(c.at(2));
+        const bool fits = c[0] == "AddBackslash" ? AddBackslash(path, size)
+                                                 : ReplaceFileName(path, size, c[0].substr(16).c_str());
+        EXPECT_EQ(std::string(fits ? "fits | " : "refused | ") + (path[0] ? path : "-"),
+                  c.at(3) + " | " + c.at(4))
+            << c[0] << " | " << c[1] << " | " << size;
     }
-    char narrow[8] = "C:\\";
+    char narrow[8] = "C:\\", tiny[8] = "x";
     EXPECT_EQ(AppendFolderIfExists(narrow, sizeof narrow, "toolong"), DWORD(ERROR_BUFFER_OVERFLOW));
     EXPECT_STREQ(narrow, "C:\\");
-    char tiny[8] = "x";
     EXPECT_FALSE(GetInstallFolder(tiny, sizeof tiny));
     EXPECT_STREQ(tiny, "");
     EXPECT_EQ(GetFreeDiskSpace("Q:\\no-such-drive\\"), 0u) << "a failed query is a full disk";
-}
-
-TEST(Folders, InstallAndPrefsFoldersAreMadeUnderApplicationData)
-{
-    char appData[MAX_PATH];
+    char appData[MAX_PATH], install[kInstallPathSize], module[kFolderPathSize], prefs[kFolderPathSize];
     ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, TRUE));
-    char folder[kInstallPathSize];
-    ASSERT_TRUE(GetInstallFolder(folder, sizeof folder));
-    EXPECT_EQ(std::string(folder), std::string(appData) + "\\Quorvalent\\Quorvalent\\");
-    EXPECT_TRUE(FileExists(folder));
-    char module[kFolderPathSize];
-    ASSERT_TRUE(GetModuleFolder(module, sizeof module));
+    ASSERT_TRUE(GetInstallFolder(install, sizeof install) && GetModuleFolder(module, sizeof module));
     ASSERT_FALSE(FileExists((std::string(module) + "Quorvalent Prefs").c_str()));
-    char prefs[kFolderPathSize];
     GetPrefsFolder(prefs);
+    EXPECT_EQ(std::string(install), std::string(appData) + "\\Quorvalent\\Quorvalent\\");
     EXPECT_EQ(std::string(prefs), std::string(appData) + "\\Quorvalent\\Quorvalent Prefs\\");
-    EXPECT_TRUE(FileExists(prefs));
+    EXPECT_TRUE(FileExists(install) && FileExists(prefs));
 }

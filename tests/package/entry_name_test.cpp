@@ -12,8 +12,6 @@ TEST(EntryName, OnlyNamesThatStayInsideTheFolderAreSafe)
                              "a<b>", "NUL", "nul.txt", "aux .txt", "COM1", "lpt9.log"})
         EXPECT_FALSE(IsSafeEntryName(name)) << name;
     // Empty and dot names mean the folder itself.
-    for (const char* name : {"", ".", ".\\", ".\\.", "\\"})
-        EXPECT_TRUE(NamesBaseFolder(name)) << name;
-    for (const char* name : {"a", ".a", "a\\."})
-        EXPECT_FALSE(NamesBaseFolder(name)) << name;
+    for (const char* name : {"", ".", ".\\", ".\\.", "\\"}) EXPECT_TRUE(NamesBaseFolder(name)) << name;
+    for (const char* name : {"a", ".a", "a\\."}) EXPECT_FALSE(NamesBaseFolder(name)) << name;
 }

@@ -12,40 +12,16 @@
 #include "tests/support/proxy_choice.h"
 #include "tests/support/test_env.h"
 
+#include <map>
 #include <random>
-#include <stdexcept>
+#include <set>
+#include <sstream>
 
 using namespace testing_package;
 
 namespace {
 
-const uint32_t kNumber = 7;
-const uint64_t kPlenty = 1ULL << 40;
-const size_t kNever = SIZE_MAX;
-const char kDownloadAlert[] = "Download Not Completed: The download could not be completed\n";
-
-// The web server: its answer, what the installer sent it, and where its
-// connection fails with something that is no ErrorCode.
-MemoryPeer server;
-std::string answer, request;
-size_t failAt = kNever;
-uint64_t freeSpace = kPlenty;
-
-class RecordingConnection : public MemoryConnection {
-public:
-    RecordingConnection() : MemoryConnection(server) {}
-    void Write(const void* data, uint32_t length) override
-    {
-        MemoryConnection::Write(data, length);
-        request.append(static_cast<const char*>(data), length);
-    }
-    uint32_t Read(void* buffer, uint32_t length) override
-    {
-        if (server.at >= failAt)
-            throw std::runtime_error("not an ErrorCode");
-        return MemoryConnection::Read(buffer, length);
-    }
-};
+uint64_t freeSpace = 1ULL << 40;
 
 std::string StatePath()
 {
@@ -53,7 +29,7 @@ std::string StatePath()
     return GetDownloadStatePath(path) ? path : "";
 }
 
-// Downloads package 7 from a server that answers served, starting with the
+// Downloads package 1 from the server answering served, starting with the
 // state file given ("": none): the result, with the alerts in *alerts.
 ErrorCode Download(PackageJob& job, const std::string& state, const std::string& served, std::string* alerts)
 {
@@ -61,96 +37,104 @@ ErrorCode Download(PackageJob& job, const std::string& state, const std::string&
     DeleteDownloadState();
     if (!state.empty() && !WriteWholeFile(StatePath(), state))
         return kNotAnErrorCode;
-    answer = served;
-    server.Reset(reinterpret_cast<const uint8_t*>(answer.data()), answer.size());
-    request.clear();
-    SetHttpConnectionMaker([]() -> Connection* { return new RecordingConnection; });
+    g_webPeer.Reset(reinterpret_cast<const uint8_t*>(served.data()), served.size());
+    SetHttpConnectionMaker(MakeWebConnection);
     SetFreeDiskSpaceQuery([](const char*) { return freeSpace; });
     StderrCapture capture;
-    ErrorCode code = ThrownCode([&] { job.DownloadPackage("http://files.quorvalent.test/q.pkg", kNumber); });
+    ErrorCode code = ThrownCode([&] { job.DownloadPackage("http://files.quorvalent.test/q.pkg", 1); });
     *alerts = capture.Text();
-    SetHttpConnectionMaker(nullptr);
-    SetFreeDiskSpaceQuery(nullptr);
     return code;
+}
+
+// What a download did, as the rows of a case's expected part.
+std::string Outcome(ErrorCode code, const std::string& alerts, const ProgressRecorder& sink, PackageJob& job)
+{
+    std::string outcome, line;
+    std::vector<std::string> progress;
+    for (const std::string& sent : g_webPeer.sent) outcome += "request | " + sent + "\n";
+    outcome += "result | " + std::to_string(code) + "\n";
+    for (std::istringstream lines(alerts); std::getline(lines, line);) outcome += "alert | " + line + "\n";
+    for (const std::string& call : sink.calls) {
+        if (call.compare(0, 7, "status ") == 0)
+            outcome += "status | " + call.substr(7) + "\n";
+        else
+            progress.push_back(call);
+    }
+    if (!progress.empty())
+        outcome += "progress | " + progress[0] + (progress.size() > 1 ? " .. " + progress.back() : "") + "\n";
+    if (code == 0)
+        outcome += "install | " + std::to_string(ThrownCode([&] { job.Install(); })) + "\n";
+    const FileBytes state = ReadWholeFile(StatePath());
+    return outcome + (state.found ? "state-after | " + state.bytes + "\n" : "");
 }
 
 }  // namespace
 
-TEST(PackageDownload, BrokenAndHostileServers)
+// The cases of tests/data/download, one a file: what the case checks, what
+// is given (state, free, disk, reply, report-fails) and what must come of it.
+TEST(PackageDownload, BrokenServersAndUnusableStateFilesEndAsTheirCasesSay)
 {
-    const std::string package = Text(CompressedPackage(
-        ArchiveBuilder().File("data.bin", PatternBytes(200000, 3)).File("Quorvalent.new.exe", "new", 1).End(),
-        kNumber));
-    auto prefix = [&](size_t bodyBytes) { return package.substr(0, 16 + bodyBytes); };
-    auto cut = [](const std::string& answer, size_t bodyBytes) {
-        return answer.substr(0, answer.find("\r\n\r\n") + 4 + bodyBytes);
-    };
-    const std::string whole = SizedAnswer(package, 0), resumed = SizedAnswer(package, 1016);
-    std::string otherNumber = package;
-    otherNumber[3] = char(kNumber + 1);
-    const std::string notFound = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n";
-    const std::string unsatisfiable = "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Length: 0\r\n\r\n";
-    struct Case {
-        const char* label;
-        std::string state;
-        std::string answer;  // empty: no request may be made
-        ErrorCode expected;
-        int64_t firstDone = -1;  // the first progress report's count of bytes held
-        std::string alerts = "";
-        std::string stateAfter = "";
-        uint64_t available = kPlenty;
-        size_t failAt = kNever;
-    } cases[] = {
-        {"whole file", "", whole, 0, 0},
-        {"body cut", "", cut(whole, 16 + 123456), kErrorConnection, 0, "", prefix(123456)},
-        {"resumed", prefix(1000), resumed, 0, 1000},
-        {"resumed body cut", prefix(1000), cut(resumed, 500), kErrorConnection, 1000, "", prefix(1500)},
-        {"range ignored: whole file again", prefix(0) + std::string(1000, 'g'), whole, 0, 0},
-        {"more than the body", "", SizedAnswer(package + "extra", 0), 0, 0},
-        {"whole body held: nothing asked", package, "", 0},
-        {"5,242,880 bytes free", "", whole, 0, 0, "", "", 5242880},
-        {"5,242,879 bytes free", "", "", kErrorConnection, -1,
-         std::string("Out of Disk Space: Not enough free disk space. Delete some files, then try again\n") +
-             kDownloadAlert,
-         "", 5242879},
-        {"package number differs", "", SizedAnswer(otherNumber, 0), kErrorMalformed, -1, kDownloadAlert},
-        {"range from another offset", prefix(1000), SizedAnswer(package, 16), kErrorMalformed},
-        {"file of another length", prefix(1000), SizedAnswer(package + "x", 1016), kErrorMalformed},
-        {"range not satisfiable", prefix(1000), unsatisfiable, kErrorMalformed},
-        {"cut in the header", "", cut(whole, 10), kErrorMalformed, -1, kDownloadAlert},
-        {"not found", "", notFound, kErrorMalformed, -1, kDownloadAlert},
-        {"no ErrorCode before the header", "", whole, kErrorConnection, -1, kDownloadAlert, "", kPlenty, 0},
-        {"no ErrorCode after the header", "", whole, kErrorMalformed, 0, "", "", kPlenty, 5000},
-    };
-    const std::string total = std::to_string(package.size() - 16);
-    for (const Case& c : cases) {
-        freeSpace = c.available;
-        failAt = c.failAt;
+    const std::vector<std::string> names = ListNames(WindowsPath(SourceDir() + "/tests/data/download/"));
+    ASSERT_GE(names.size(), 28u);
+    const std::string prefs = UnixPath(StatePath()).substr(0, UnixPath(StatePath()).rfind('/'));
+    const std::set<std::string> kGiven = {"state", "free", "disk", "reply", "report-fails"};
+    for (const std::string& name : names) {
+        std::map<std::string, std::string> given = {
+            {"free", "1099511627776"}, {"report-fails", "0"}, {"disk", ""}};
+        std::string expected;
+        for (const std::vector<std::string>& row : DataTable("download/" + name)) {
+            if (kGiven.count(row[0]))
+                given[row[0]] = row.at(1);
+            else
+                expected += row[0] + " | " + DataBytes(row.at(1)) + "\n";
+        }
+        freeSpace = std::stoull(given["free"]);
         ProgressRecorder sink;
+        sink.failAt = std::stoul(given["report-fails"]);
         PackageJob job(&sink);
         std::string alerts;
-        EXPECT_EQ(Download(job, c.state, c.answer, &alerts), c.expected) << c.label;
-        EXPECT_EQ(alerts, c.alerts) << c.label;
-        EXPECT_TRUE(ReadWholeFile(StatePath()).bytes == c.stateAfter) << c.label;
-        EXPECT_EQ(server.connects, c.answer.empty() ? 0u : 1u) << c.label;
-        const std::string range = "\r\nRange: bytes=" + std::to_string(c.state.size()) + "-\r\n";
-        EXPECT_EQ(request.find(c.state.empty() ? "\r\nRange:" : range) != std::string::npos,
-                  !c.state.empty() && !c.answer.empty())
-            << c.label << ": " << request;
-        if (c.firstDone >= 0) {
-            ASSERT_GE(sink.calls.size(), 2u) << c.label;
-            EXPECT_EQ(sink.calls[0], "status Downloading new update...") << c.label;
-            EXPECT_EQ(sink.calls[1], std::to_string(c.firstDone) + "/" + total + " 0") << c.label;
-        }
-        if (c.expected == 0) {
-            EXPECT_TRUE(std::string(reinterpret_cast<char*>(job.body), package.size() - 16) ==
-                        package.substr(16))
-                << c.label;
-            EXPECT_EQ(sink.calls.back(), total + "/" + total + " 1") << c.label;
-        }
+        const std::string mount =
+            "mount -t tmpfs -o size=" + given["disk"] + " qv-small " + ShellQuoted(prefs);
+        ASSERT_TRUE(given["disk"].empty() || RunHost(mount).exitCode == 0) << mount;
+        const ErrorCode code = Download(job, DataBytes(given["state"]), DataBytes(given["reply"]), &alerts);
+        EXPECT_EQ(Outcome(code, alerts, sink, job), expected) << name;
+        if (!given["disk"].empty())
+            RunHost("umount " + ShellQuoted(prefs));
     }
-    failAt = kNever;
+    PackageJob job(nullptr);
+    job.ReserveBody(10);
+    DeleteDownloadState();
+    WriteDownloadState(job, 11);
+    EXPECT_FALSE(ReadWholeFile(StatePath()).found) << "a state of more than the body holds is not written";
 }
+
+namespace {
+
+// A web server's answer to a request for the file from offset on: "200 OK"
+// for offset 0, otherwise "206" with the Content-Range of the rest; the body
+// sized by Content-Length or, given a generator, in chunks of 1 to 9000 bytes
+// whose ends go to chunkEnds.
+std::string Answer(const std::string& file, size_t offset, std::mt19937* chunks,
+                   std::vector<size_t>* chunkEnds)
+{
+    std::ostringstream answer;
+    answer << (offset ? "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " : "HTTP/1.1 200 OK\r\n");
+    if (offset)
+        answer << offset << "-" << file.size() - 1 << "/" << file.size() << "\r\n";
+    if (!chunks)
+        return answer.str() + "Content-Length: " + std::to_string(file.size() - offset) + "\r\n\r\n" +
+               file.substr(offset);
+    answer << "Transfer-Encoding: chunked\r\n\r\n" << std::hex;
+    for (size_t at = offset, length; at < file.size(); at += length) {
+        length = std::min<size_t>(file.size() - at, 1 + (*chunks)() % 9000);
+        answer << length << "\r\n" << file.substr(at, length);
+        chunkEnds->push_back(answer.tellp());
+        answer << "\r\n";
+    }
+    return answer.str() + "0\r\n\r\n";
+}
+
+}  // namespace
 
 // Transfers cut at seeded random places, one after another as runs of the
 // installer would make them: every transfer either installs files identical
@@ -165,15 +149,14 @@ TEST(PackageDownload, CutTransfersInstallIdenticalFilesOrLeaveAResumableState)
     std::mt19937 random(seed);
     // Stored, so that no decoder would notice a wrong byte in the body.
     const std::string data = PatternBytes(60000, seed);
-    const std::string package = Text(StoredPackage(
-        ArchiveBuilder().File("data.bin", data).File("Quorvalent.new.exe", "new", 1).End(), kNumber));
+    const std::string package = Text(
+        StoredPackage(ArchiveBuilder().File("data.bin", data).File("Quorvalent.new.exe", "new", 1).End()));
     char install[kInstallPathSize];
     int installs = 0;
     for (int transfer = 0; transfer < 200; ++transfer) {
         const std::string state = ReadWholeFile(StatePath()).bytes;
         std::vector<size_t> chunkEnds;
-        std::string served = transfer % 2 ? ChunkedAnswer(package, state.size(), random(), &chunkEnds)
-                                          : SizedAnswer(package, state.size());
+        std::string served = Answer(package, state.size(), transfer % 2 ? &random : nullptr, &chunkEnds);
         // Nowhere, in the status line or headers, at a chunk's end give or
         // take a byte, or anywhere.
         const size_t head = served.find("\r\n\r\n") + 4;
@@ -186,7 +169,7 @@ TEST(PackageDownload, CutTransfersInstallIdenticalFilesOrLeaveAResumableState)
         std::string alerts;
         ErrorCode code = Download(job, state, served, &alerts);
         const std::string range = "\r\nRange: bytes=" + std::to_string(state.size()) + "-\r\n";
-        ASSERT_EQ(request.find(range) != std::string::npos, !state.empty());
+        ASSERT_EQ(g_webPeer.sent.at(0).find(range) != std::string::npos, !state.empty());
         const std::string after = ReadWholeFile(StatePath()).bytes;
         ASSERT_TRUE(after == package.substr(0, after.size())) << "the state file is not a prefix";
         if (code != 0) {
@@ -198,6 +181,5 @@ TEST(PackageDownload, CutTransfersInstallIdenticalFilesOrLeaveAResumableState)
         ASSERT_TRUE(ReadWholeFile(std::string(install) + "data.bin").bytes == data);
         ++installs;
     }
-    std::printf("200 transfers, %d installs\n", installs);
     EXPECT_GT(installs, 20);
 }

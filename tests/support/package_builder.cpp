@@ -1,73 +1,65 @@
 #include "tests/support/package_builder.h"
 
-#include "tools/pack/lzma_encode.h"
+#include "tests/support/test_env.h"
 
-#include <random>
+#include <cstdio>
+#include <sstream>
+#include <stdexcept>
 
 namespace testing_package {
-
-namespace {
-
-std::vector<uint8_t> Package(const std::vector<uint8_t>& body, uint32_t archiveSize, uint32_t number,
-                             uint8_t flags, uint32_t trailing)
-{
-    std::vector<uint8_t> package(kPackageHeaderSize);
-    EncodePackageHeader({flags, uint16_t(number), archiveSize, uint32_t(body.size()), trailing},
-                        package.data());
-    package.insert(package.end(), body.begin(), body.end());
-    package.insert(package.end(), trailing, 'T');
-    return package;
-}
-
-std::string AnswerHead(const std::string& file, size_t offset)
-{
-    if (offset == 0)
-        return "HTTP/1.1 200 OK\r\n";
-    return "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(offset) + "-" +
-           std::to_string(file.size() - 1) + "/" + std::to_string(file.size()) + "\r\n";
-}
-
-}  // namespace
 
 std::vector<uint8_t> StoredPackage(const std::vector<uint8_t>& archive, uint32_t number, uint8_t flags,
                                    uint32_t trailing)
 {
-    return Package(archive, uint32_t(archive.size()), number, flags, trailing);
+    std::vector<uint8_t> package(kPackageHeaderSize);
+    const uint32_t size = uint32_t(archive.size());
+    EncodePackageHeader({flags, uint16_t(number), size, size, trailing}, package.data());
+    package.insert(package.end(), archive.begin(), archive.end());
+    package.insert(package.end(), trailing, 'T');
+    return package;
 }
 
-std::vector<uint8_t> CompressedPackage(const std::vector<uint8_t>& archive, uint32_t number, uint8_t flags,
-                                       bool endMarker)
+std::string DataFile(const std::string& name)
 {
-    return Package(EncodeLzma(archive, endMarker), uint32_t(archive.size()), number, flags, 0);
+    return ReadWholeFile(WindowsPath(SourceDir() + "/tests/data/" + name)).bytes;
 }
 
-std::vector<uint8_t> EncodeLzma(const std::vector<uint8_t>& data, bool endMarker)
+std::vector<std::vector<std::string>> DataTable(const std::string& name)
 {
-    std::vector<uint8_t> encoded;
-    return CompressLzma(data.data(), uint32_t(data.size()), 6, endMarker, &encoded) ? encoded
-                                                                                    : std::vector<uint8_t>();
-}
-
-std::string SizedAnswer(const std::string& file, size_t offset)
-{
-    return AnswerHead(file, offset) + "Content-Length: " + std::to_string(file.size() - offset) + "\r\n\r\n" +
-           file.substr(offset);
-}
-
-std::string ChunkedAnswer(const std::string& file, size_t offset, uint32_t seed,
-                          std::vector<size_t>* chunkEnds)
-{
-    std::mt19937 random(seed);
-    std::string answer = AnswerHead(file, offset) + "Transfer-Encoding: chunked\r\n\r\n";
-    for (size_t at = offset, length; at < file.size(); at += length) {
-        length = std::min<size_t>(file.size() - at, 1 + random() % 9000);
-        char size[16];
-        std::snprintf(size, sizeof size, "%zx\r\n", length);
-        answer += size + file.substr(at, length);
-        chunkEnds->push_back(answer.size());
-        answer += "\r\n";
+    std::vector<std::vector<std::string>> rows;
+    std::string line;
+    for (std::istringstream lines(DataFile(name)); std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        rows.emplace_back();
+        for (size_t at = 0, bar = 0; bar != std::string::npos; at = bar + 3)
+            rows.back().push_back(line.substr(at, (bar = line.find(" | ", at)) - at));
     }
-    return answer + "0\r\n\r\n";
+    return rows;
+}
+
+std::string DataBytes(const std::string& text)
+{
+    std::string bytes;
+    for (size_t at = 0, end; at < text.size(); ++at) {
+        char name[64];
+        unsigned from = 0, to = ~0u;
+        if (text.compare(at, 2, "\\x") == 0)
+            bytes += char(std::stoi(text.substr(at + 2, 2), nullptr, 16)), at += 3;
+        else if (text[at] == '\\')
+            bytes += text[++at] == 'r' ? '\r' : text[at] == 'n' ? '\n' : text[at];
+        else if (text[at] != '{')
+            bytes += text[at];
+        else if ((end = text.find('}', at)) == std::string::npos)
+            throw std::invalid_argument("no } in " + text.substr(at));
+        else if (std::sscanf(text.c_str() + at, "{%u*%c}", &from, name) == 2)
+            bytes += std::string(from, name[0]), at = end;
+        else if (std::sscanf(text.substr(at + 1, end - at - 1).c_str(), "%63s %u:%u", name, &from, &to) >= 1)
+            bytes += DataFile(name).substr(from, to - from), at = end;
+        else
+            throw std::invalid_argument("not {N*c} or {NAME a:b}: " + text.substr(at));
+    }
+    return bytes;
 }
 
 }  // namespace testing_package

@@ -1,1 +1,0 @@
-#include "tests/support/package_builder.h"
