@@ -7,18 +7,19 @@ std::vector<DialogStep>* g_steps = nullptr;
 size_t g_next = 0;
 DWORD g_waitingSince = 0;
 
+HWND FindDialog(const char* caption) { return FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), caption); }
+
 void CALLBACK PlayStep(HWND, UINT, UINT_PTR, DWORD)
 {
     if (!g_steps || g_next >= g_steps->size())
         return;
     const DialogStep& step = (*g_steps)[g_next];
-    HWND dialog = FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), step.caption.c_str());
-    WindowLayer* top = WindowLayer::FindTopVisible(WindowLayer::kModalLevel);
-    if (dialog && top && top->GetOwner() && top->GetOwner()->m_hWnd == dialog) {
+    HWND dialog = FindDialog(step.caption.c_str());
+    if (dialog &&
+        WindowLayer::FindTopVisible(WindowLayer::kModalLevel) == WindowLayer::FindByWindow(dialog)) {
         ++g_next;  // before the act, which may run a nested loop that ticks on
         g_waitingSince = GetTickCount();
-        if (step.act)
-            step.act(dialog);
+        step.act(dialog);
     } else if (GetTickCount() - g_waitingSince > 15000) {
         g_next = g_steps->size() + 1;
         PostQuitMessage(0);
@@ -36,7 +37,10 @@ DWORD WINAPI RunWork(void* work)
 BOOL ScriptedDialog::OnInitDialog()
 {
     CAlertDialog::OnInitDialog();
-    SetTimer(m_hWnd, kStepTimer, 10, nullptr);
+    if (duringInit_)
+        step_(*this);
+    else
+        SetTimer(m_hWnd, kStepTimer, 10, nullptr);
     return TRUE;
 }
 
@@ -47,8 +51,7 @@ LRESULT ScriptedDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     if (message != WM_TIMER || wParam != kStepTimer || !IsWindowVisible(m_hWnd))
         return CAlertDialog::WindowProc(message, wParam, lParam);
     KillTimer(m_hWnd, kStepTimer);
-    if (step_)
-        step_(*this);
+    step_(*this);
     return 0;
 }
 
@@ -66,29 +69,13 @@ bool RunScripted(const std::function<void()>& call, std::vector<DialogStep> step
     return g_next == steps.size();
 }
 
-int32_t RunScripted(CDialog& dialog, std::vector<DialogStep> steps)
-{
-    int32_t result = -2;
-    return RunScripted([&] { result = dialog.DoModal(); }, std::move(steps)) ? result : -2;
-}
-
 void PostKeyToFocus(WPARAM key)
 {
     PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
     PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
 }
 
-void ClickButton(HWND dialog, int id)
-{
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-std::string WindowTextOf(HWND window)
-{
-    char text[4096] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
+void ClickButton(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
@@ -104,15 +91,18 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
     return true;
 }
 
-int AnswerAlertsWhileRunning(const std::function<void()>& work, const char* title)
+int AnswerAlertsWhileRunning(const std::function<void()>& work, const char* title,
+                             const std::function<void(HWND alert)>& first)
 {
     HANDLE thread = CreateThread(nullptr, 0, RunWork, const_cast<std::function<void()>*>(&work), 0, nullptr);
     int answered = 0;
     HWND last = nullptr;
     bool ended = PumpUntil(
         [&] {
-            HWND alert = FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), title);
+            HWND alert = FindDialog(title);
             if (alert && alert != last && IsWindowVisible(alert)) {
+                if (first && !last)
+                    first(alert);
                 PostMessageA(alert, WM_COMMAND, IDOK, 0);
                 last = alert;
                 ++answered;

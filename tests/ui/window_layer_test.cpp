@@ -1,47 +1,49 @@
 #include "tests/support/gtest.h"
 
+#include "tests/support/data_rows.h"
 #include "tests/support/window_script.h"
 #include "ui/progress_frame.h"
 #include "ui/window_layer.h"
+
+#include <map>
 
 namespace {
 
 // Runs `inside` while an alert is shown over an earlier member: another
 // alert, or the progress window.
-void WithTwoMembers(bool frameBelow,
-                    const std::function<void(CWnd& lower, WindowLayer&, ScriptedDialog&)>& inside)
+void WithTwoMembers(bool frameBelow, const std::function<void(HWND lower, HWND upper)>& inside)
 {
-    auto over = [&](CWnd& lower, WindowLayer& layer) {
-        ScriptedDialog upper([&](ScriptedDialog& self) {
-            inside(lower, layer, self);
-            self.EndDialog(IDOK);
-        });
-        EXPECT_EQ(upper.DoModal(), IDOK);
+    auto over = [&](HWND lower) {
+        ScriptedDialog([&](ScriptedDialog& upper) {
+            inside(lower, upper.m_hWnd);
+            upper.EndDialog(IDOK);
+        }).DoModal();
     };
     if (frameBelow) {
         CProgressFrame frame;
         frame.Show();
-        return over(frame, frame.layer);
+        return over(frame.m_hWnd);
     }
-    ScriptedDialog lower([&](ScriptedDialog& self) {
-        over(self, self.layer);
-        self.EndDialog(IDOK);
-    });
-    EXPECT_EQ(lower.DoModal(), IDOK);
+    ScriptedDialog([&](ScriptedDialog& lower) {
+        over(lower.m_hWnd);
+        lower.EndDialog(IDOK);
+    }).DoModal();
 }
 
-struct Churn {
-    volatile LONG stop = 0;
-    int rounds = 0;
-};
+LRESULT Click(HWND window)
+{
+    return SendMessageA(window, WM_MOUSEACTIVATE, WPARAM(window), MAKELPARAM(HTCAPTION, WM_LBUTTONDOWN));
+}
+
+volatile LONG g_stopChurn = 0;
+LONG g_churnRounds = 0;
 
 // Members come and go as alerts do on the worker, so many that the list
 // grows and shrinks several steps a round.
-DWORD WINAPI ChurnMembers(void* state)
+DWORD WINAPI ChurnMembers(void*)
 {
-    Churn* churn = static_cast<Churn*>(state);
     CWnd owner;
-    for (; !churn->stop; ++churn->rounds) {
+    for (; !g_stopChurn; ++g_churnRounds) {
         WindowLayer members[40];
         for (WindowLayer& member : members) member.SetLevel(&owner, WindowLayer::kModalLevel);
     }
@@ -52,104 +54,63 @@ DWORD WINAPI ChurnMembers(void* state)
 
 TEST(WindowLayer, ActivationClicksAndZOrderGoToTheTopmostVisibleModalWindow)
 {
-    enum Act { kActivateLower, kRaiseLower, kAskTheLayer, kClickLower, kClickUpper };
-    const struct {
-        Act act;
-        bool hideUpper, upperStaysOnTop, clickEaten;
-    } cases[] = {{kActivateLower, false, true, false}, {kRaiseLower, false, true, false},
-                 {kClickLower, false, true, true},     {kClickUpper, false, true, false},
-                 {kActivateLower, true, false, false}, {kAskTheLayer, true, false, false},
-                 {kClickLower, true, false, false}};
-    for (bool frameBelow : {false, true}) {
-        for (const auto& c : cases) {
-            WithTwoMembers(frameBelow, [&](CWnd& lower, WindowLayer& lowerLayer, ScriptedDialog& upper) {
+    const std::map<std::string, std::function<LRESULT(HWND lower, HWND upper)>> acts = {
+        {"activate lower", [](HWND lower, HWND) { return SetActiveWindow(lower), LRESULT(0); }},
+        {"raise lower", [](HWND lower, HWND) { return SetForegroundWindow(lower), LRESULT(0); }},
+        {"ask the layer", [](HWND, HWND) { return WindowLayer::ActivateTopModal(), LRESULT(0); }},
+        {"reject a click", [](HWND, HWND) { return WindowLayer::RejectClick(), LRESULT(0); }},
+        {"click lower", [](HWND lower, HWND) { return Click(lower); }},
+        {"click upper", [](HWND, HWND upper) { return Click(upper); }}};
+    std::vector<DataRow> rows = ReadDataRows("window_layer/two_modal_windows.txt");
+    ASSERT_FALSE(rows.empty());
+    for (const DataRow& row : rows) {
+        for (bool frameBelow : {false, true}) {
+            std::string outcome = "active";
+            WithTwoMembers(frameBelow, [&](HWND lower, HWND upper) {
                 RecordingFeedback feedback;
                 HWND plain = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0);
-                SetActiveWindow(upper.m_hWnd);
-                if (c.hideUpper)
-                    ShowWindow(upper.m_hWnd, SW_HIDE);
-                HWND clicked = c.act == kClickLower ? lower.m_hWnd : upper.m_hWnd;
-                LRESULT answer = 0;
-                if (c.act == kActivateLower)
-                    SetActiveWindow(lower.m_hWnd);
-                else if (c.act == kRaiseLower)
-                    SetForegroundWindow(lower.m_hWnd);
-                else if (c.act == kAskTheLayer)
-                    WindowLayer::ActivateTopModal();
-                else
-                    answer = SendMessageA(clicked, WM_MOUSEACTIVATE, WPARAM(clicked),
-                                          MAKELPARAM(HTCAPTION, WM_LBUTTONDOWN));
-                std::string name =
-                    std::to_string(c.act) + (c.hideUpper ? " hidden" : "") + (frameBelow ? " frame" : "");
-                EXPECT_EQ(GetActiveWindow(), c.upperStaysOnTop ? upper.m_hWnd : lower.m_hWnd) << name;
-                WindowLayer* top = c.upperStaysOnTop ? &upper.layer : &lowerLayer;
-                EXPECT_EQ(WindowLayer::FindTopVisible(WindowLayer::kModalLevel), top) << name;
-                EXPECT_EQ(lowerLayer.MayActivate(), !c.upperStaysOnTop) << name;
-                EXPECT_EQ(answer == MA_NOACTIVATEANDEAT, c.clickEaten) << name;
-                EXPECT_EQ(feedback.beeps, c.clickEaten ? 1 : 0) << name;
-                EXPECT_EQ(feedback.flashed,
-                          c.clickEaten ? std::vector<HWND>{upper.m_hWnd} : std::vector<HWND>{})
-                    << name;
+                SetActiveWindow(upper);
+                ShowWindow(upper, row.at(1) == "shown" ? SW_SHOWNA : SW_HIDE);
+                ShowWindow(lower, row[1] == "both hidden" ? SW_HIDE : SW_SHOWNA);
+                bool eaten = acts.at(row[0])(lower, upper) == MA_NOACTIVATEANDEAT;
+                auto name = [&](HWND w) {
+                    return w == upper ? " upper" : w == lower ? " lower" : w == plain ? " plain" : " none";
+                };
+                outcome += name(GetActiveWindow());
+                outcome +=
+                    WindowLayer::FindByWindow(lower)->MayActivate() ? ", lower free" : ", lower blocked";
+                outcome +=
+                    (eaten ? ", eaten, " : ", kept, ") + std::to_string(feedback.beeps) + " beeps, flashed";
+                outcome += feedback.flashed.empty() ? " none" : name(feedback.flashed[0]);
                 // Any z-order change of a member raises the visible members in construction order.
                 SetWindowPos(plain, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-                SetWindowPos(lower.m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-                std::vector<HWND> order;
-                for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-                    if ((w == upper.m_hWnd && !c.hideUpper) || w == lower.m_hWnd || w == plain)
-                        order.push_back(w);
-                }
-                std::vector<HWND> expected = {upper.m_hWnd, lower.m_hWnd, plain};
-                EXPECT_EQ(order, std::vector<HWND>(expected.begin() + c.hideUpper, expected.end())) << name;
+                SetWindowPos(lower, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                outcome += ", order";
+                for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+                    outcome += IsWindowVisible(w) && (w == upper || w == lower || w == plain) ? name(w) : "";
                 DestroyWindow(plain);
             });
+            EXPECT_EQ(outcome, row.at(2))
+                << row[0] << ", upper " << row[1] << (frameBelow ? ", frame below" : "");
         }
     }
-}
-
-TEST(WindowLayer, MembersLeaveTheListWithTheirWindows)
-{
-    RecordingFeedback feedback;
-    WindowLayer unregistered;
-    EXPECT_TRUE(unregistered.MayActivate());
-    {
-        ScriptedDialog lower([&](ScriptedDialog& self) {
-            EXPECT_FALSE(unregistered.MayActivate());
-            ScriptedDialog([](ScriptedDialog& upper) { upper.EndDialog(IDOK); }).DoModal();
-            EXPECT_EQ(WindowLayer::FindTopVisible(WindowLayer::kModalLevel), &self.layer);
-            SetActiveWindow(self.m_hWnd);
-            EXPECT_EQ(GetActiveWindow(), self.m_hWnd);
-            // Hidden, it is skipped: no modal window is left to activate or to tell.
-            ShowWindow(self.m_hWnd, SW_HIDE);
-            WindowLayer::RejectClick();
-            WindowLayer::ActivateTopModal();
-            self.EndDialog(IDOK);
-        });
-        EXPECT_EQ(lower.DoModal(), IDOK);
-    }
-    EXPECT_EQ(feedback.beeps, 0);
-    EXPECT_FALSE(WindowLayer::HasModalMember());
-    EXPECT_TRUE(unregistered.MayActivate());
+    EXPECT_FALSE(WindowLayer::HasModalMember()) << "members leave the list with their windows";
 }
 
 TEST(WindowLayer, ListStaysWholeWhileAnotherThreadAddsAndRemovesMembers)
 {
-    Churn churn;
     bool whole = true;
-    {
-        ScriptedDialog dialog([&](ScriptedDialog& self) {
-            HANDLE thread = CreateThread(nullptr, 0, ChurnMembers, &churn, 0, nullptr);
-            for (int i = 0; i < 15000 && whole; ++i) {
-                whole = WindowLayer::FindByWindow(self.m_hWnd) == &self.layer &&
-                        (i % 50 || WindowLayer::FindTopVisible(WindowLayer::kModalLevel) == &self.layer);
-            }
-            InterlockedExchange(&churn.stop, 1);
-            WaitForSingleObject(thread, INFINITE);
-            CloseHandle(thread);
-            self.EndDialog(IDOK);
-        });
-        EXPECT_EQ(dialog.DoModal(), IDOK);
-    }
-    EXPECT_TRUE(whole) << "a walk found a member that was not, or no longer, there";
-    EXPECT_GT(churn.rounds, 0);
+    ScriptedDialog([&](ScriptedDialog& self) {
+        HANDLE thread = CreateThread(nullptr, 0, ChurnMembers, nullptr, 0, nullptr);
+        for (int i = 0; i < 15000 && whole; ++i) {
+            whole = WindowLayer::FindByWindow(self.m_hWnd) == &self.layer &&
+                    (i % 50 || WindowLayer::FindTopVisible(WindowLayer::kModalLevel) == &self.layer);
+        }
+        InterlockedExchange(&g_stopChurn, 1);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        self.EndDialog(IDOK);
+    }).DoModal();
+    EXPECT_TRUE(whole && g_churnRounds > 0) << "a walk found a member that was not, or no longer, there";
     EXPECT_FALSE(WindowLayer::HasModalMember()) << "every member of the other thread left the count";
 }
