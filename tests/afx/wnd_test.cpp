@@ -1,19 +1,20 @@
 #include "tests/support/gtest.h"
 
+#include "base/alert.h"
 #include "tests/support/window_script.h"
 
 namespace {
 
 const UINT kProbe = WM_APP + 1;
-const RECT kPlace = {0, 0, 100, 50};
 
 // Notes the messages its map takes and the framework's calls, in order.
 class Recorder : public CWnd {
 public:
     std::string calls;
     bool throws = false;
+    BOOL Create() { return CreateEx(0, "STATIC", "", WS_POPUP, RECT{0, 0, 100, 50}, nullptr, 0); }
     LRESULT Note(const std::string& call) { return calls += call + ", ", Default(); }
-    LRESULT NcCreate(WPARAM, LPARAM) { return Note("nccreate"); }
+    LRESULT NcCreated(WPARAM, LPARAM) { return Note("nccreate"); }
     LRESULT Created(WPARAM, LPARAM) { return Note("create"); }
     LRESULT Command(WPARAM w, LPARAM)
     {
@@ -29,7 +30,7 @@ protected:
     static const AFX_MSGMAP messageMap;
     static const AFX_MSGMAP_ENTRY entries[];
 };
-const AFX_MSGMAP_ENTRY Recorder::entries[] = {{WM_NCCREATE, 0, 0, AFX_HANDLER(&Recorder::NcCreate)},
+const AFX_MSGMAP_ENTRY Recorder::entries[] = {{WM_NCCREATE, 0, 0, AFX_HANDLER(&Recorder::NcCreated)},
                                               {WM_CREATE, 0, 0, AFX_HANDLER(&Recorder::Created)},
                                               {kProbe, 0, 0, AFX_HANDLER(&Recorder::Probe)},
                                               {WM_COMMAND, BN_CLICKED, 5, AFX_HANDLER(&Recorder::Command)},
@@ -53,29 +54,28 @@ const AFX_MSGMAP Derived::messageMap = {&Recorder::messageMap, Derived::entries}
 
 TEST(CWnd, MapsSubclassingLifetimeAndFailingHandlersKeepTheFrameworksContract)
 {
-    Recorder window;
-    ASSERT_TRUE(window.CreateEx(0, "STATIC", "", WS_POPUP, kPlace, nullptr, 0));
-    EXPECT_FALSE(window.CreateEx(0, "STATIC", "", WS_POPUP, kPlace, nullptr, 0)) << "one window per object";
+    Recorder window, first, second;
+    ASSERT_TRUE(window.Create());
+    EXPECT_FALSE(window.Create()) << "one window per object";
     for (WPARAM command : {MAKEWPARAM(5, BN_CLICKED), MAKEWPARAM(5, EN_CHANGE), MAKEWPARAM(6, BN_CLICKED),
                            MAKEWPARAM(5, EN_KILLFOCUS)})
         SendMessageA(window.m_hWnd, WM_COMMAND, command, 0);
     EXPECT_EQ(SendMessageA(window.m_hWnd, kProbe, 41, 0), 42);
     HWND handle = window.m_hWnd;
-    EXPECT_TRUE(window.DestroyWindow());
-    // Bound before its first message; commands by id and code; the object learns last that the window went.
+    window.DestroyWindow();
+    // Bound before its first message; commands by id/code; the object learns last that the window went.
     EXPECT_EQ(window.calls,
               "subclassed, nccreate, create, command 5/0, command 5/768, destroy, post nc destroy");
-    EXPECT_TRUE(window.m_hWnd == nullptr && CWnd::FromHandlePermanent(handle) == nullptr);
+    EXPECT_TRUE(!window.m_hWnd && !CWnd::FromHandlePermanent(handle));
     {
         Derived derived;
-        ASSERT_TRUE(derived.CreateEx(0, "STATIC", "", WS_POPUP, kPlace, nullptr, 0));
+        derived.Create();
         EXPECT_EQ(SendMessageA(handle = derived.m_hWnd, kProbe, 1, 0), 100) << "a derived map comes first";
     }
     EXPECT_FALSE(IsWindow(handle)) << "an object destroyed first takes its window along";
 
     HWND plain = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     LONG_PTR own = GetWindowLongPtrA(plain, GWLP_WNDPROC);
-    Recorder first, second;
     ASSERT_TRUE(first.SubclassWindow(plain));
     EXPECT_FALSE(second.SubclassWindow(plain) || second.Attach(plain)) << "a window has one object";
     EXPECT_EQ(SendMessageA(plain, kProbe, 1, 0), 2);
@@ -84,8 +84,8 @@ TEST(CWnd, MapsSubclassingLifetimeAndFailingHandlersKeepTheFrameworksContract)
     DestroyWindow(plain);
 
     second.throws = true;
-    ASSERT_TRUE(second.CreateEx(0, "STATIC", "", WS_POPUP, kPlace, nullptr, 0));
+    second.Create();
     EXPECT_EQ(SendMessageA(second.m_hWnd, kProbe, 0, 0), 0) << "a handler that throws is contained";
-    EXPECT_EQ(ScriptedDialog([](ScriptedDialog& d) { d.EndDialog(IDOK); }).DoModal(), IDOK)
+    EXPECT_TRUE(RunScripted([] { ShowAlert("Later", ""); }, {PressOk("Later")}))
         << "the failure belonged to no modal run";
 }

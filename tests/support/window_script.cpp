@@ -2,24 +2,21 @@
 
 namespace {
 
-const UINT_PTR kStepTimer = 77;
 std::vector<DialogStep>* g_steps = nullptr;
 size_t g_next = 0;
 DWORD g_waitingSince = 0;
 
-HWND FindDialog(const char* caption) { return FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), caption); }
-
 void CALLBACK PlayStep(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (!g_steps || g_next >= g_steps->size())
+    if (!g_steps || g_next > g_steps->size())
         return;
-    const DialogStep& step = (*g_steps)[g_next];
-    HWND dialog = FindDialog(step.caption.c_str());
+    const DialogStep* step = g_next < g_steps->size() ? &(*g_steps)[g_next] : nullptr;
+    HWND dialog = step ? FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), step->caption.c_str()) : nullptr;
     if (dialog &&
         WindowLayer::FindTopVisible(WindowLayer::kModalLevel) == WindowLayer::FindByWindow(dialog)) {
         ++g_next;  // before the act, which may run a nested loop that ticks on
         g_waitingSince = GetTickCount();
-        step.act(dialog);
+        step->act(dialog);
     } else if (GetTickCount() - g_waitingSince > 15000) {
         g_next = g_steps->size() + 1;
         PostQuitMessage(0);
@@ -34,27 +31,6 @@ DWORD WINAPI RunWork(void* work)
 
 }  // namespace
 
-BOOL ScriptedDialog::OnInitDialog()
-{
-    CAlertDialog::OnInitDialog();
-    if (duringInit_)
-        step_(*this);
-    else
-        SetTimer(m_hWnd, kStepTimer, 10, nullptr);
-    return TRUE;
-}
-
-LRESULT ScriptedDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message != WM_SHOWWINDOW || wParam)
-        log.push_back(message);
-    if (message != WM_TIMER || wParam != kStepTimer || !IsWindowVisible(m_hWnd))
-        return CAlertDialog::WindowProc(message, wParam, lParam);
-    KillTimer(m_hWnd, kStepTimer);
-    step_(*this);
-    return 0;
-}
-
 bool RunScripted(const std::function<void()>& call, std::vector<DialogStep> steps)
 {
     g_steps = &steps;
@@ -67,6 +43,11 @@ bool RunScripted(const std::function<void()>& call, std::vector<DialogStep> step
     for (MSG quit; PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);) {
     }
     return g_next == steps.size();
+}
+
+DialogStep PressOk(const std::string& caption)
+{
+    return {caption, [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDOK, 0); }};
 }
 
 void PostKeyToFocus(WPARAM key)
@@ -91,26 +72,15 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
     return true;
 }
 
-int AnswerAlertsWhileRunning(const std::function<void()>& work, const char* title,
-                             const std::function<void(HWND alert)>& first)
+bool RunOnThreadPumping(const std::function<void()>& work)
 {
     HANDLE thread = CreateThread(nullptr, 0, RunWork, const_cast<std::function<void()>*>(&work), 0, nullptr);
-    int answered = 0;
-    HWND last = nullptr;
-    bool ended = PumpUntil(
-        [&] {
-            HWND alert = FindDialog(title);
-            if (alert && alert != last && IsWindowVisible(alert)) {
-                if (first && !last)
-                    first(alert);
-                PostMessageA(alert, WM_COMMAND, IDOK, 0);
-                last = alert;
-                ++answered;
-            }
-            return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-        },
-        30000);
-    WaitForSingleObject(thread, INFINITE);  // `work` lives on the caller's stack
+    if (!thread)
+        return false;
+    auto ended = [&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; };
+    bool inTime = PumpUntil(ended, 30000);
+    // `work` lives on the caller's stack: the thread must end before this returns.
+    while (!PumpUntil(ended, 1000)) PostThreadMessageA(GetThreadId(thread), WM_QUIT, 0, 0);
     CloseHandle(thread);
-    return ended ? answered : -1;
+    return inTime;
 }

@@ -1,34 +1,35 @@
-// Helpers for tests that drive real windows of the calling thread: a dialog
-// that runs a test's step inside its own modal loop, scripted steps for
-// dialogs found by caption, and message pumps with a time limit.
+// Helpers for tests that drive real windows: steps played on dialogs found by
+// caption inside whatever modal loops the test's call turns, work run on
+// another thread while this one dispatches, and a record of rejected clicks.
 #pragma once
 
-#include "ui/alert_dialog.h"
 #include "ui/window_layer.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-// An alert that runs `step` inside its modal loop once the loop has shown
-// it, or `duringInit`, while it initialises; `log` keeps its window's
-// messages (WM_SHOWWINDOW only when showing).
-class ScriptedDialog : public CAlertDialog {
-public:
-    explicit ScriptedDialog(std::function<void(ScriptedDialog&)> step, bool duringInit = false)
-        : step_(std::move(step)), duringInit_(duringInit)
-    {
-    }
-    std::vector<UINT> log;
-
-protected:
-    BOOL OnInitDialog() override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-
-private:
-    std::function<void(ScriptedDialog&)> step_;
-    bool duringInit_;
+// Once the dialog titled `caption` is the topmost visible modal window, `act` runs on it.
+struct DialogStep {
+    std::string caption;
+    std::function<void(HWND dialog)> act;
 };
+// Makes the call while a thread timer plays the steps in order inside the
+// modal loops of this thread. False when 15 s passed, while it dispatched,
+// without a step (a dialog that never came, or one still open after the
+// last step): a WM_QUIT then unwinds the loops and is taken away afterwards.
+bool RunScripted(const std::function<void()>& call, std::vector<DialogStep> steps);
+// The step that presses OK in the dialog titled `caption`.
+DialogStep PressOk(const std::string& caption);
+
+void PostKeyToFocus(WPARAM key);
+void ClickButton(HWND dialog, int id);
+
+// Dispatches messages until `done` (true) or until `timeoutMs` passed (false).
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// Runs `work` on a Windows thread of its own while this one dispatches; false
+// when it did not end within 30 s (a WM_QUIT then ends a loop it left open).
+bool RunOnThreadPumping(const std::function<void()>& work);
 
 // Counts beeps and keeps flashed windows in place of the system's, while it lives.
 struct RecordingFeedback : ClickFeedback {
@@ -40,25 +41,3 @@ struct RecordingFeedback : ClickFeedback {
     int beeps = 0;
     std::vector<HWND> flashed;
 };
-
-// Once the dialog titled `caption` is the topmost visible modal window, `act` runs on it.
-struct DialogStep {
-    std::string caption;
-    std::function<void(HWND dialog)> act;
-};
-// Makes the call while a thread timer plays the steps inside whatever modal
-// loops it turns. False when a step waited 15 s: a WM_QUIT then unwinds the
-// loops (and is taken away afterwards).
-bool RunScripted(const std::function<void()>& call, std::vector<DialogStep> steps);
-
-void PostKeyToFocus(WPARAM key);
-void ClickButton(HWND dialog, int id);
-
-// Dispatches messages until `done` (true) or until `timeoutMs` passed (false).
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
-// Runs `work` on a Windows thread of its own while this one dispatches, and
-// answers with OK each alert titled `title` that appears, after `first` (if
-// any) has seen the first one; the number answered, or -1 when the work did
-// not end within 30 s.
-int AnswerAlertsWhileRunning(const std::function<void()>& work, const char* title,
-                             const std::function<void(HWND alert)>& first = nullptr);
