@@ -14,13 +14,7 @@ const UINT kFail = WM_APP + 1;  // its handler throws
 struct LoggedAlert : CAlertDialog {
     std::vector<UINT> log;
     std::function<void(LoggedAlert&)> atInit;
-    BOOL OnInitDialog() override
-    {
-        CAlertDialog::OnInitDialog();
-        if (atInit)
-            atInit(*this);
-        return TRUE;
-    }
+    BOOL OnInitDialog() override { return CAlertDialog::OnInitDialog(), atInit(*this), TRUE; }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         if (message != WM_SHOWWINDOW || wParam)
@@ -58,41 +52,39 @@ TEST(CDialogEx, EachModalRunEndsWithItsCodeAndLeavesNoWindow)
 {
     const struct {
         const char* name;
-        std::function<void(HWND)> inLoop;
-        std::function<void(LoggedAlert&)> atInit;
+        bool duringInit;
+        std::function<void(LoggedAlert&)> act;
         std::string outcome;
     } cases[] = {
-        {"OK", [](HWND d) { ClickButton(d, IDOK); }, nullptr, "1, shown, commanded, gone"},
-        {"Enter", [](HWND) { PostKeyToFocus(VK_RETURN); }, nullptr, "1, shown, commanded, gone"},
-        {"Escape", [](HWND) { PostKeyToFocus(VK_ESCAPE); }, nullptr, "2, shown, commanded, gone"},
-        {"close box", [](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }, nullptr,
+        {"OK", false, [](LoggedAlert& d) { ClickButton(d.m_hWnd, IDOK); }, "1, shown, commanded, gone"},
+        {"Enter", false, [](LoggedAlert&) { PostKeyToFocus(VK_RETURN); }, "1, shown, commanded, gone"},
+        {"Escape", false, [](LoggedAlert&) { PostKeyToFocus(VK_ESCAPE); }, "2, shown, commanded, gone"},
+        {"close box", false, [](LoggedAlert& d) { PostMessageA(d.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0); },
          "2, shown, commanded, gone"},
-        {"a handler throws", [](HWND d) { SendMessageA(d, kFail, 0, 0); }, nullptr, "-1, shown, gone"},
-        {"initialisation throws", nullptr, [](LoggedAlert& d) { SendMessageA(d.m_hWnd, kFail, 0, 0); },
+        {"a handler throws", false, [](LoggedAlert& d) { SendMessageA(d.m_hWnd, kFail, 0, 0); },
+         "-1, shown, gone"},
+        {"initialisation throws", true, [](LoggedAlert& d) { SendMessageA(d.m_hWnd, kFail, 0, 0); },
          "-1, never shown, gone"},
-        {"ended while initialising", nullptr, [](LoggedAlert& d) { d.EndDialog(7); },
-         "7, never shown, gone"}};
+        {"ended while initialising", true, [](LoggedAlert& d) { d.EndDialog(7); }, "7, never shown, gone"}};
     for (const auto& c : cases) {
         HWND window = nullptr;
-        std::string bearing;
+        std::string outcome;
         LoggedAlert dialog;
         dialog.SetTitle("Alert");
         dialog.SetMessage(std::string(3000, 'x').c_str());
         dialog.atInit = [&](LoggedAlert& self) {
-            bearing = Bearing(window = self.m_hWnd);
-            if (c.atInit)
-                c.atInit(self);
+            outcome = Bearing(window = self.m_hWnd);
+            if (c.duringInit)
+                c.act(self);
         };
         int32_t result = 0;
-        RunScripted([&] { result = dialog.DoModal(); },
-                    c.inLoop ? std::vector<DialogStep>{{"Alert", c.inLoop}} : std::vector<DialogStep>{});
+        std::vector<DialogStep> steps = {{"Alert", [&](HWND) { c.act(dialog); }}};
+        RunScripted([&] { result = dialog.DoModal(); }, c.duringInit ? std::vector<DialogStep>{} : steps);
         // Shown once the loop went idle; hidden and destroyed after the command.
-        std::string outcome =
-            std::to_string(result) + (dialog.Logged({WM_SHOWWINDOW}) ? ", shown" : ", never shown");
-        if (dialog.Logged({WM_INITDIALOG, WM_ACTIVATE, WM_SHOWWINDOW, WM_COMMAND, WM_WINDOWPOSCHANGED,
-                           WM_DESTROY, WM_NCDESTROY}))
-            outcome += ", commanded";
-        EXPECT_EQ(outcome + (IsWindow(window) ? ", left" : ", gone") + bearing,
+        bool commanded = dialog.Logged({WM_INITDIALOG, WM_ACTIVATE, WM_SHOWWINDOW, WM_COMMAND,
+                                        WM_WINDOWPOSCHANGED, WM_DESTROY, WM_NCDESTROY});
+        EXPECT_EQ(std::to_string(result) + (dialog.Logged({WM_SHOWWINDOW}) ? ", shown" : ", never shown") +
+                      (commanded ? ", commanded" : "") + (IsWindow(window) ? ", left" : ", gone") + outcome,
                   c.outcome + "; unowned, fixed, message of 2047")
             << c.name;
     }

@@ -1,6 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "base/alert.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/test_env.h"
 #include "tests/support/window_script.h"
 #include "ui/progress_frame.h"
@@ -42,24 +43,20 @@ TEST(ProgressFrame, ReportsAndAlertsOfTheWorkerReachTheWindowInOrderAndTextsAreF
         EXPECT_TRUE(IsWindowVisible(frame.m_hWnd));
         // The worker's alert runs its own loop and holds up only the worker: a click on the window goes
         // to the alert, and no report is lost around it.
-        volatile LONG returned = 0;
-        DWORD worker = 0;
         auto reportAroundAnAlert = [&] {
             frame.SetProgress(3, 4, 1);
             frame.SetStatusText("Connected...", 0);
-            worker = GetCurrentThreadId();
             ShowAlert("Download Not Completed", "The worker waits here.");
-            InterlockedExchange(&returned, 1);
             frame.SetStatusText("", 1);
             frame.SetProgress(4, 5, 1);
         };
         auto clickTheWindow = [&](HWND alert) {
             LRESULT answer = SendMessageA(frame.m_hWnd, WM_MOUSEACTIVATE, WPARAM(frame.m_hWnd),
                                           MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
-            EXPECT_TRUE(GetWindowThreadProcessId(alert, nullptr) == worker && answer == MA_NOACTIVATEANDEAT &&
-                        feedback.flashed == std::vector<HWND>{alert} && !returned);
+            EXPECT_TRUE(GetWindowThreadProcessId(alert, nullptr) != GetCurrentThreadId() &&
+                        answer == MA_NOACTIVATEANDEAT && feedback.flashed == std::vector<HWND>{alert});
             EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == alert; }, 5000));
-            EXPECT_EQ(Shown(frame), "Connected... | 3/4");
+            EXPECT_EQ(Shown(frame), "Connected... | 3/4") << "the window goes on; the worker waits";
             PostMessageA(alert, WM_COMMAND, IDOK, 0);
         };
         bool ended = false;
@@ -85,30 +82,21 @@ TEST(ProgressFrame, ReportsAndAlertsOfTheWorkerReachTheWindowInOrderAndTextsAreF
 
 TEST(ProgressBar, ChunksStayInsideTheBarAndOnlyANewMeasureRedrawsIt)
 {
-    // Done, total, chunks for a 310-pixel bar without a theme: 306 pixels of content, 31 slots of 8 + 2.
-    const uint32_t measures[][3] = {{1, 1, 31},
-                                    {600000000, 600000000, 31},
-                                    {300000000, 600000000, 16},
-                                    {1, 100, 1},
-                                    {1, 1000, 0},
-                                    {0, 100, 0},
-                                    {5, 0, 0},
-                                    {0xFFFFFFFFu, 1, 31}};
-    for (const auto& m : measures)
-        EXPECT_EQ(FilledChunks(306, m[0], m[1], 2, 10), int32_t(m[2])) << m[0] << " of " << m[1];
+    std::vector<DataRow> measures = ReadDataRows("progress_bar/chunks.txt"),
+                         reports = ReadDataRows("progress_bar/redraws.txt");
+    ASSERT_FALSE(measures.empty() || reports.empty());
+    for (const DataRow& m : measures)
+        EXPECT_EQ(std::to_string(FilledChunks(306, std::stoul(m[0]), std::stoul(m.at(1)), 2, 10)), m.at(2))
+            << m[0] << " of " << m[1];
     EXPECT_EQ(ChunkSlots(306, 2, 10), 31);
     EXPECT_TRUE(ChunkSlots(2, 2, 10) == 0 && ChunkSlots(306, 2, 0) == 0) << "no room or no pitch, no slot";
-
     CProgressFrame frame;
     frame.Show();
     frame.bar.SetPos(5, 10);
-    // Done, total (0 of 0: the busy mode), redrawn. 50001 of 100000 shows the same chunks as 5 of 10;
-    // a measure equal to the last one still ends the busy mode.
-    const uint32_t reports[][3] = {{5, 10, 0}, {50001, 100000, 0}, {6, 10, 1}, {6, 10, 0},
-                                   {0, 0, 1},  {0, 0, 0},          {6, 10, 1}};
-    for (const auto& r : reports) {
+    for (const DataRow& r : reports) {
         UpdateWindow(frame.bar.m_hWnd);
-        r[1] ? frame.bar.SetPos(r[0], r[1]) : frame.bar.SetMarquee(true);
-        EXPECT_EQ(GetUpdateRect(frame.bar.m_hWnd, nullptr, FALSE) != FALSE, r[2] != 0) << r[0] << "/" << r[1];
+        r.at(1) != "0" ? frame.bar.SetPos(std::stoul(r[0]), std::stoul(r[1])) : frame.bar.SetMarquee(true);
+        EXPECT_EQ(GetUpdateRect(frame.bar.m_hWnd, nullptr, FALSE) ? "yes" : "no", r.at(2))
+            << r[0] << "/" << r[1];
     }
 }
