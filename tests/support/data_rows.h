@@ -9,5 +9,6 @@
 
 using DataRow = std::vector<std::string>;
 
-// The rows of tests/data/`name`; none when it cannot be read.
+// The rows of tests/data/`name`. A file that cannot be read or holds no row
+// gives one row whose every field names the fault, so that its test fails.
 std::vector<DataRow> ReadDataRows(const std::string& name);

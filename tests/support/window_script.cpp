@@ -50,13 +50,21 @@ DialogStep PressOk(const std::string& caption)
     return {caption, [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDOK, 0); }};
 }
 
-void PostKeyToFocus(WPARAM key)
+void Press(HWND dialog, const std::string& what)
 {
-    PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
-    PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
+    size_t typed = what.find('=');
+    WPARAM key = what == "Return" ? VK_RETURN : VK_ESCAPE;
+    if (what == "Return" || what == "Escape") {
+        PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
+        PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
+    } else if (what == "close") {
+        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (typed != std::string::npos) {
+        SendDlgItemMessageA(dialog, std::stoi(what), EM_REPLACESEL, TRUE, LPARAM(what.c_str() + typed + 1));
+    } else {
+        SendMessageA(GetDlgItem(dialog, std::stoi(what)), BM_CLICK, 0, 0);
+    }
 }
-
-void ClickButton(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {

@@ -22,8 +22,10 @@ bool RunScripted(const std::function<void()>& call, std::vector<DialogStep> step
 // The step that presses OK in the dialog titled `caption`.
 DialogStep PressOk(const std::string& caption);
 
-void PostKeyToFocus(WPARAM key);
-void ClickButton(HWND dialog, int id);
+// Does to the dialog what a person would: "Return" or "Escape" (keys to the
+// focus), "close" (the close box), a control id (that button clicked), or
+// "ID=TEXT" (the text typed into that box, within its limit).
+void Press(HWND dialog, const std::string& what);
 
 // Dispatches messages until `done` (true) or until `timeoutMs` passed (false).
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);

@@ -2,6 +2,7 @@
 
 #include "base/alert.h"
 #include "base/error_code.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/window_script.h"
 #include "ui/alert_dialog.h"
 
@@ -50,43 +51,34 @@ std::string Bearing(HWND dialog)
 
 TEST(CDialogEx, EachModalRunEndsWithItsCodeAndLeavesNoWindow)
 {
-    const struct {
-        const char* name;
-        bool duringInit;
-        std::function<void(LoggedAlert&)> act;
-        std::string outcome;
-    } cases[] = {
-        {"OK", false, [](LoggedAlert& d) { ClickButton(d.m_hWnd, IDOK); }, "1, shown, commanded, gone"},
-        {"Enter", false, [](LoggedAlert&) { PostKeyToFocus(VK_RETURN); }, "1, shown, commanded, gone"},
-        {"Escape", false, [](LoggedAlert&) { PostKeyToFocus(VK_ESCAPE); }, "2, shown, commanded, gone"},
-        {"close box", false, [](LoggedAlert& d) { PostMessageA(d.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0); },
-         "2, shown, commanded, gone"},
-        {"a handler throws", false, [](LoggedAlert& d) { SendMessageA(d.m_hWnd, kFail, 0, 0); },
-         "-1, shown, gone"},
-        {"initialisation throws", true, [](LoggedAlert& d) { SendMessageA(d.m_hWnd, kFail, 0, 0); },
-         "-1, never shown, gone"},
-        {"ended while initialising", true, [](LoggedAlert& d) { d.EndDialog(7); }, "7, never shown, gone"}};
-    for (const auto& c : cases) {
+    for (const DataRow& row : ReadDataRows("dialogs/modal_runs.txt")) {
         HWND window = nullptr;
-        std::string outcome;
+        std::string bearing;
         LoggedAlert dialog;
         dialog.SetTitle("Alert");
         dialog.SetMessage(std::string(3000, 'x').c_str());
+        auto end = [&](HWND d) {
+            if (row[0] == "fail")
+                SendMessageA(d, kFail, 0, 0);
+            else
+                row[0] == "end 7" ? dialog.EndDialog(7) : Press(d, row[0]);
+        };
+        bool atInit = row.at(1) == "initialising";
         dialog.atInit = [&](LoggedAlert& self) {
-            outcome = Bearing(window = self.m_hWnd);
-            if (c.duringInit)
-                c.act(self);
+            bearing = Bearing(window = self.m_hWnd);
+            if (atInit)
+                end(window);
         };
         int32_t result = 0;
-        std::vector<DialogStep> steps = {{"Alert", [&](HWND) { c.act(dialog); }}};
-        RunScripted([&] { result = dialog.DoModal(); }, c.duringInit ? std::vector<DialogStep>{} : steps);
+        std::vector<DialogStep> steps = {{"Alert", end}};
+        RunScripted([&] { result = dialog.DoModal(); }, atInit ? std::vector<DialogStep>{} : steps);
         // Shown once the loop went idle; hidden and destroyed after the command.
         bool commanded = dialog.Logged({WM_INITDIALOG, WM_ACTIVATE, WM_SHOWWINDOW, WM_COMMAND,
                                         WM_WINDOWPOSCHANGED, WM_DESTROY, WM_NCDESTROY});
         EXPECT_EQ(std::to_string(result) + (dialog.Logged({WM_SHOWWINDOW}) ? ", shown" : ", never shown") +
-                      (commanded ? ", commanded" : "") + (IsWindow(window) ? ", left" : ", gone") + outcome,
-                  c.outcome + "; unowned, fixed, message of 2047")
-            << c.name;
+                      (commanded ? ", commanded" : "") + (IsWindow(window) ? ", left" : ", gone") + bearing,
+                  row.at(2))
+            << row[0] << ", " << row[1];
     }
     CDialogEx missing(9999);
     EXPECT_TRUE(missing.DoModal() == -1 && !missing.m_hWnd) << "a missing template shows nothing";

@@ -8,9 +8,7 @@
 
 TEST(OpenLink, CompletesLinksAndHandsThoseThatFitToTheBrowserOrMailProgram)
 {
-    std::vector<DataRow> rows = ReadDataRows("link/schemes.txt");
-    EXPECT_FALSE(rows.empty());
-    for (const DataRow& row : rows) {
+    for (const DataRow& row : ReadDataRows("link/schemes.txt")) {
         const char* scheme = DefaultScheme(row[0].c_str());
         EXPECT_EQ(scheme ? scheme : "none", row.at(1)) << row[0];
     }

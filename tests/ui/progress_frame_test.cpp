@@ -6,6 +6,8 @@
 #include "tests/support/window_script.h"
 #include "ui/progress_frame.h"
 
+#include <cstdlib>
+
 namespace {
 
 volatile LONG g_copies = 0;  // status text copies made and not yet freed
@@ -82,21 +84,22 @@ TEST(ProgressFrame, ReportsAndAlertsOfTheWorkerReachTheWindowInOrderAndTextsAreF
 
 TEST(ProgressBar, ChunksStayInsideTheBarAndOnlyANewMeasureRedrawsIt)
 {
-    std::vector<DataRow> measures = ReadDataRows("progress_bar/chunks.txt"),
-                         reports = ReadDataRows("progress_bar/redraws.txt");
-    ASSERT_FALSE(measures.empty() || reports.empty());
-    for (const DataRow& m : measures)
-        EXPECT_EQ(std::to_string(FilledChunks(306, std::stoul(m[0]), std::stoul(m.at(1)), 2, 10)), m.at(2))
-            << m[0] << " of " << m[1];
+    for (const DataRow& m : ReadDataRows("progress_bar/chunks.txt")) {
+        uint32_t done = std::strtoul(m[0].c_str(), nullptr, 0),
+                 total = std::strtoul(m.at(1).c_str(), nullptr, 0);
+        EXPECT_EQ(std::to_string(FilledChunks(306, done, total, 2, 10)), m.at(2)) << m[0] << " of " << m[1];
+    }
     EXPECT_EQ(ChunkSlots(306, 2, 10), 31);
     EXPECT_TRUE(ChunkSlots(2, 2, 10) == 0 && ChunkSlots(306, 2, 0) == 0) << "no room or no pitch, no slot";
     CProgressFrame frame;
     frame.Show();
     frame.bar.SetPos(5, 10);
-    for (const DataRow& r : reports) {
+    for (const DataRow& r : ReadDataRows("progress_bar/redraws.txt")) {
+        uint32_t done = std::strtoul(r[0].c_str(), nullptr, 0),
+                 total = std::strtoul(r.at(1).c_str(), nullptr, 0);
         UpdateWindow(frame.bar.m_hWnd);
-        r.at(1) != "0" ? frame.bar.SetPos(std::stoul(r[0]), std::stoul(r[1])) : frame.bar.SetMarquee(true);
+        total ? frame.bar.SetPos(done, total) : frame.bar.SetMarquee(true);
         EXPECT_EQ(GetUpdateRect(frame.bar.m_hWnd, nullptr, FALSE) ? "yes" : "no", r.at(2))
-            << r[0] << "/" << r[1];
+            << done << "/" << total;
     }
 }

@@ -70,9 +70,7 @@ std::string Outcome(const DataRow& row, HWND lower, HWND upper)
 
 TEST(WindowLayer, ActivationClicksAndZOrderGoToTheTopmostVisibleModalWindow)
 {
-    std::vector<DataRow> rows = ReadDataRows("window_layer/two_modal_windows.txt");
-    ASSERT_FALSE(rows.empty());
-    for (const DataRow& row : rows) {
+    for (const DataRow& row : ReadDataRows("window_layer/two_modal_windows.txt")) {
         for (bool frameBelow : {false, true}) {
             CProgressFrame frame;  // the lower member, or hidden and so skipped by the layer
             HWND lower = frame.m_hWnd;
