@@ -6,8 +6,7 @@
 
 std::string InstallLinkRecorder()
 {
-    std::string script = TestRoot() + "/record-link";
-    std::string record = TestRoot() + "/links.txt";
+    std::string script = TestRoot() + "/record-link", record = TestRoot() + "/links.txt";
     WriteWholeFile(WindowsPath(script), "#!/bin/sh\nprintf '%s\\n' \"$@\" >> " + ShellQuoted(record) + "\n");
     RunHost("chmod +x " + ShellQuoted(script));
     HKEY key;
@@ -22,12 +21,10 @@ std::string InstallLinkRecorder()
 
 std::string WaitForLinks(const std::string& record, int count)
 {
-    std::string text;
-    for (int i = 0; i < 200; ++i) {
-        text = ReadWholeFile(WindowsPath(record)).bytes;
-        if (std::count(text.begin(), text.end(), '\n') >= count)
-            break;
+    std::string text = ReadWholeFile(WindowsPath(record)).bytes;
+    for (int i = 0; i < 200 && std::count(text.begin(), text.end(), '\n') < count; ++i) {
         Sleep(100);
+        text = ReadWholeFile(WindowsPath(record)).bytes;
     }
     return text;
 }

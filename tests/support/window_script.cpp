@@ -2,23 +2,21 @@
 
 namespace {
 
-const UINT_PTR kStepTimer = 77;
 std::vector<DialogStep>* g_steps = nullptr;
 size_t g_next = 0;
 DWORD g_waitingSince = 0;
 
 void CALLBACK PlayStep(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (!g_steps || g_next >= g_steps->size())
+    if (!g_steps || g_next > g_steps->size())
         return;
-    const DialogStep& step = (*g_steps)[g_next];
-    HWND dialog = FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), step.caption.c_str());
-    WindowLayer* top = WindowLayer::FindTopVisible(WindowLayer::kModalLevel);
-    if (dialog && top && top->GetOwner() && top->GetOwner()->m_hWnd == dialog) {
+    const DialogStep* step = g_next < g_steps->size() ? &(*g_steps)[g_next] : nullptr;
+    HWND dialog = step ? FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), step->caption.c_str()) : nullptr;
+    if (dialog &&
+        WindowLayer::FindTopVisible(WindowLayer::kModalLevel) == WindowLayer::FindByWindow(dialog)) {
         ++g_next;  // before the act, which may run a nested loop that ticks on
         g_waitingSince = GetTickCount();
-        if (step.act)
-            step.act(dialog);
+        step->act(dialog);
     } else if (GetTickCount() - g_waitingSince > 15000) {
         g_next = g_steps->size() + 1;
         PostQuitMessage(0);
@@ -32,25 +30,6 @@ DWORD WINAPI RunWork(void* work)
 }
 
 }  // namespace
-
-BOOL ScriptedDialog::OnInitDialog()
-{
-    CAlertDialog::OnInitDialog();
-    SetTimer(m_hWnd, kStepTimer, 10, nullptr);
-    return TRUE;
-}
-
-LRESULT ScriptedDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message != WM_SHOWWINDOW || wParam)
-        log.push_back(message);
-    if (message != WM_TIMER || wParam != kStepTimer || !IsWindowVisible(m_hWnd))
-        return CAlertDialog::WindowProc(message, wParam, lParam);
-    KillTimer(m_hWnd, kStepTimer);
-    if (step_)
-        step_(*this);
-    return 0;
-}
 
 bool RunScripted(const std::function<void()>& call, std::vector<DialogStep> steps)
 {
@@ -66,28 +45,25 @@ bool RunScripted(const std::function<void()>& call, std::vector<DialogStep> step
     return g_next == steps.size();
 }
 
-int32_t RunScripted(CDialog& dialog, std::vector<DialogStep> steps)
+DialogStep PressOk(const std::string& caption)
 {
-    int32_t result = -2;
-    return RunScripted([&] { result = dialog.DoModal(); }, std::move(steps)) ? result : -2;
+    return {caption, [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDOK, 0); }};
 }
 
-void PostKeyToFocus(WPARAM key)
+void Press(HWND dialog, const std::string& what)
 {
-    PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
-    PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
-}
-
-void ClickButton(HWND dialog, int id)
-{
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-std::string WindowTextOf(HWND window)
-{
-    char text[4096] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    size_t typed = what.find('=');
+    WPARAM key = what == "Return" ? VK_RETURN : VK_ESCAPE;
+    if (what == "Return" || what == "Escape") {
+        PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
+        PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
+    } else if (what == "close") {
+        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (typed != std::string::npos) {
+        SendDlgItemMessageA(dialog, std::stoi(what), EM_REPLACESEL, TRUE, LPARAM(what.c_str() + typed + 1));
+    } else {
+        SendMessageA(GetDlgItem(dialog, std::stoi(what)), BM_CLICK, 0, 0);
+    }
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
@@ -104,23 +80,15 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
     return true;
 }
 
-int AnswerAlertsWhileRunning(const std::function<void()>& work, const char* title)
+bool RunOnThreadPumping(const std::function<void()>& work)
 {
     HANDLE thread = CreateThread(nullptr, 0, RunWork, const_cast<std::function<void()>*>(&work), 0, nullptr);
-    int answered = 0;
-    HWND last = nullptr;
-    bool ended = PumpUntil(
-        [&] {
-            HWND alert = FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), title);
-            if (alert && alert != last && IsWindowVisible(alert)) {
-                PostMessageA(alert, WM_COMMAND, IDOK, 0);
-                last = alert;
-                ++answered;
-            }
-            return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-        },
-        30000);
-    WaitForSingleObject(thread, INFINITE);  // `work` lives on the caller's stack
+    if (!thread)
+        return false;
+    auto ended = [&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; };
+    bool inTime = PumpUntil(ended, 30000);
+    // `work` lives on the caller's stack: the thread must end before this returns.
+    while (!PumpUntil(ended, 1000)) PostThreadMessageA(GetThreadId(thread), WM_QUIT, 0, 0);
     CloseHandle(thread);
-    return ended ? answered : -1;
+    return inTime;
 }

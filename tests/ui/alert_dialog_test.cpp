@@ -2,128 +2,89 @@
 
 #include "base/alert.h"
 #include "base/error_code.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/window_script.h"
-
-#include <algorithm>
+#include "ui/alert_dialog.h"
 
 namespace {
 
-// Whether the messages appear in the log in this order.
-bool Logged(const std::vector<UINT>& log, const std::vector<UINT>& expected)
-{
-    auto at = log.begin();
-    for (UINT message : expected) {
-        if ((at = std::find(at, log.end(), message)) == log.end())
-            return false;
-        ++at;
-    }
-    return true;
-}
+const UINT kFail = WM_APP + 1;  // its handler throws
 
-// Throws, or ends itself with 7, while it initialises.
-class EndsInInit : public ScriptedDialog {
-public:
-    explicit EndsInInit(bool throws) : ScriptedDialog(nullptr), throws_(throws) {}
-    HWND window = nullptr;
-
-protected:
-    BOOL OnInitDialog() override
+// An alert that keeps its window's messages (WM_SHOWWINDOW only when
+// showing) and runs `atInit` while it initialises.
+struct LoggedAlert : CAlertDialog {
+    std::vector<UINT> log;
+    std::function<void(LoggedAlert&)> atInit;
+    BOOL OnInitDialog() override { return CAlertDialog::OnInitDialog(), atInit(*this), TRUE; }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        ScriptedDialog::OnInitDialog();
-        window = m_hWnd;
-        return throws_ ? throw ErrorCode(kErrorMalformed) : (EndDialog(7), TRUE);
+        if (message != WM_SHOWWINDOW || wParam)
+            log.push_back(message);
+        return message == kFail ? throw ErrorCode(kErrorMalformed)
+                                : CAlertDialog::WindowProc(message, wParam, lParam);
     }
-    bool throws_;
+    // Whether the messages appear in the log in this order.
+    bool Logged(const std::vector<UINT>& expected) const
+    {
+        size_t next = 0;
+        for (UINT message : log) next += next < expected.size() && message == expected[next];
+        return next == expected.size();
+    }
 };
 
-DWORD WINAPI AlertOnWorker(void*)
+// Whether the dialog has an owner, whether its corner offers sizing although
+// it got a sizing frame, and how long its message is.
+std::string Bearing(HWND dialog)
 {
-    ShowAlert("Worker alert", "Shown by the worker.");
-    return 0;
+    SetWindowLongA(dialog, GWL_STYLE, GetWindowLongA(dialog, GWL_STYLE) | WS_THICKFRAME);
+    SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    RECT r;
+    GetWindowRect(dialog, &r);
+    bool sizing = SendMessageA(dialog, WM_NCHITTEST, 0, MAKELPARAM(r.right - 1, r.bottom - 1)) != HTBORDER;
+    char text[4096];
+    return std::string(GetWindow(dialog, GW_OWNER) ? "; owned" : "; unowned") +
+           (sizing ? ", sizing" : ", fixed") + ", message of " +
+           std::to_string(GetDlgItemTextA(dialog, 1006, text, sizeof text));
 }
 
 }  // namespace
 
-TEST(CDialog, DismissalEndsTheRunWithItsCodeAndLeavesNothingOnScreen)
+TEST(CDialogEx, EachModalRunEndsWithItsCodeAndLeavesNoWindow)
 {
-    const struct {
-        const char* name;
-        std::function<void(HWND)> dismiss;
-        int32_t result;
-    } cases[] = {{"OK", [](HWND d) { ClickButton(d, IDOK); }, IDOK},
-                 {"Enter", [](HWND) { PostKeyToFocus(VK_RETURN); }, IDOK},
-                 {"Escape", [](HWND) { PostKeyToFocus(VK_ESCAPE); }, IDCANCEL},
-                 {"close box", [](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }, IDCANCEL}};
-    for (const auto& c : cases) {
+    for (const DataRow& row : ReadDataRows("dialogs/modal_runs.txt")) {
         HWND window = nullptr;
-        ScriptedDialog dialog([&](ScriptedDialog& self) { c.dismiss(window = self.m_hWnd); });
-        EXPECT_EQ(dialog.DoModal(), c.result) << c.name;
+        std::string bearing;
+        LoggedAlert dialog;
+        dialog.SetTitle("Alert");
+        dialog.SetMessage(std::string(3000, 'x').c_str());
+        auto end = [&](HWND d) {
+            if (row[0] == "fail")
+                SendMessageA(d, kFail, 0, 0);
+            else
+                row[0] == "end 7" ? dialog.EndDialog(7) : Press(d, row[0]);
+        };
+        bool atInit = row.at(1) == "initialising";
+        dialog.atInit = [&](LoggedAlert& self) {
+            bearing = Bearing(window = self.m_hWnd);
+            if (atInit)
+                end(window);
+        };
+        int32_t result = 0;
+        std::vector<DialogStep> steps = {{"Alert", end}};
+        RunScripted([&] { result = dialog.DoModal(); }, atInit ? std::vector<DialogStep>{} : steps);
         // Shown once the loop went idle; hidden and destroyed after the command.
-        EXPECT_TRUE(Logged(dialog.log, {WM_INITDIALOG, WM_ACTIVATE, WM_SHOWWINDOW, WM_COMMAND,
-                                        WM_WINDOWPOSCHANGED, WM_DESTROY, WM_NCDESTROY}))
-            << c.name;
-        EXPECT_FALSE(IsWindow(window)) << c.name;
+        bool commanded = dialog.Logged({WM_INITDIALOG, WM_ACTIVATE, WM_SHOWWINDOW, WM_COMMAND,
+                                        WM_WINDOWPOSCHANGED, WM_DESTROY, WM_NCDESTROY});
+        EXPECT_EQ(std::to_string(result) + (dialog.Logged({WM_SHOWWINDOW}) ? ", shown" : ", never shown") +
+                      (commanded ? ", commanded" : "") + (IsWindow(window) ? ", left" : ", gone") + bearing,
+                  row.at(2))
+            << row[0] << ", " << row[1];
     }
-}
-
-TEST(CDialogEx, FailuresOfTheModalRunReturnTheirCodeAndLeaveNoWindow)
-{
     CDialogEx missing(9999);
-    EXPECT_EQ(missing.DoModal(), -1);
-    EXPECT_EQ(missing.m_hWnd, nullptr);
-    ScriptedDialog throwsInLoop([](ScriptedDialog&) { throw ErrorCode(kErrorMalformed); });
-    EXPECT_EQ(throwsInLoop.DoModal(), -1);
-    EXPECT_TRUE(Logged(throwsInLoop.log, {WM_TIMER, WM_NCDESTROY}));
-    for (bool throws : {true, false}) {
-        EndsInInit dialog(throws);
-        EXPECT_EQ(dialog.DoModal(), throws ? -1 : 7);
-        EXPECT_TRUE(dialog.window && !IsWindow(dialog.window)) << throws;
-        EXPECT_FALSE(Logged(dialog.log, {WM_SHOWWINDOW})) << throws << ": shown";
-    }
+    EXPECT_TRUE(missing.DoModal() == -1 && !missing.m_hWnd) << "a missing template shows nothing";
     PostQuitMessage(3);
     ShowAlert("Quit pending", "The program is ending.");  // returns without a user
     MSG quit;
-    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(quit.wParam, 3u) << "the exit code survives for the outer loop";
-}
-
-TEST(ShowAlert, OnTheWorkerItRunsItsOwnLoopAndTakesClicksOnTheFirstThreadsDialog)
-{
-    RecordingFeedback feedback;
-    ScriptedDialog blocked([&](ScriptedDialog& dialog) {
-        HANDLE worker = CreateThread(nullptr, 0, AlertOnWorker, nullptr, 0, nullptr);
-        HWND alert = nullptr;
-        EXPECT_TRUE(
-            PumpUntil([&] { return IsWindowVisible(alert = FindWindowA(nullptr, "Worker alert")); }, 9000));
-        EXPECT_EQ(GetWindowThreadProcessId(alert, nullptr), GetThreadId(worker));
-        LRESULT answer = SendMessageA(dialog.m_hWnd, WM_MOUSEACTIVATE, WPARAM(dialog.m_hWnd),
-                                      MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
-        EXPECT_EQ(answer, MA_NOACTIVATEANDEAT);
-        EXPECT_EQ(feedback.flashed, std::vector<HWND>{alert});
-        EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == alert; }, 5000));
-        EXPECT_EQ(WaitForSingleObject(worker, 0), WAIT_TIMEOUT) << "returned before the alert was dismissed";
-        PostMessageA(alert, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(worker, 0) == WAIT_OBJECT_0; }, 9000));
-        CloseHandle(worker);
-        EXPECT_TRUE(dialog.layer.MayActivate()) << "with the alert gone the dialog is the top again";
-        dialog.EndDialog(IDOK);
-    });
-    EXPECT_EQ(blocked.DoModal(), IDOK);
-}
-
-TEST(CDialogEx, BordersNeverOfferSizingEvenWithASizingFrame)
-{
-    ScriptedDialog dialog([](ScriptedDialog& d) {
-        SetWindowLongA(d.m_hWnd, GWL_STYLE, GetWindowLongA(d.m_hWnd, GWL_STYLE) | WS_THICKFRAME);
-        SetWindowPos(d.m_hWnd, nullptr, 0, 0, 0, 0,
-                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
-        RECT r;
-        GetWindowRect(d.m_hWnd, &r);
-        for (POINT p : {POINT{r.left, r.top + 30}, POINT{r.right - 1, r.top + 30}, POINT{r.left + 30, r.top},
-                        POINT{r.right - 1, r.bottom - 1}})
-            EXPECT_EQ(SendMessageA(d.m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)), HTBORDER)
-                << p.x << "," << p.y;
-        d.EndDialog(IDOK);
-    });
-    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 3)
+        << "the exit code survives for the outer loop";
 }

@@ -28,10 +28,7 @@ HWND WaitForDialog(const char* caption, const std::atomic<bool>& ended)
 
 // Posted, not sent: the Proxies button runs a dialog of its own before the
 // handler returns.
-void Press(HWND dialog, int id)
-{
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-}
+void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 }  // namespace
 

@@ -1,20 +1,20 @@
 #include "tests/support/gtest.h"
 
 #include "base/alert.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/test_env.h"
 #include "tests/support/window_script.h"
 #include "ui/progress_frame.h"
+
+#include <cstdlib>
 
 namespace {
 
 volatile LONG g_copies = 0;  // status text copies made and not yet freed
 
-void CountCopies(int change)
-{
-    InterlockedExchangeAdd(&g_copies, change);
-}
+void CountCopies(int change) { InterlockedExchangeAdd(&g_copies, change); }
 
-// The window's state as "status | done/total" or "status | busy".
+// The window's state once the queued reports are applied, as "status | done/total" or "status | busy".
 std::string Shown(CProgressFrame& frame)
 {
     for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
@@ -27,9 +27,10 @@ std::string Shown(CProgressFrame& frame)
 
 }  // namespace
 
-TEST(ProgressFrame, ReportsFromOtherThreadsAreAppliedInOrderOnTheWindowThreadAndFreed)
+TEST(ProgressFrame, ReportsAndAlertsOfTheWorkerReachTheWindowInOrderAndTextsAreFreed)
 {
     SetStatusTextCopyObserver(CountCopies);
+    RecordingFeedback feedback;
     {
         CProgressFrame frame;
         RunOnThread([&] {
@@ -42,66 +43,63 @@ TEST(ProgressFrame, ReportsFromOtherThreadsAreAppliedInOrderOnTheWindowThreadAnd
         EXPECT_FALSE(IsWindowVisible(frame.m_hWnd)) << "applied before the window's thread ran";
         EXPECT_EQ(Shown(frame), "Decompressing update... | busy");
         EXPECT_TRUE(IsWindowVisible(frame.m_hWnd));
-        RunOnThread([&] {
+        // The worker's alert runs its own loop and holds up only the worker: a click on the window goes
+        // to the alert, and no report is lost around it.
+        auto reportAroundAnAlert = [&] {
             frame.SetProgress(3, 4, 1);
+            frame.SetStatusText("Connected...", 0);
+            ShowAlert("Download Not Completed", "The worker waits here.");
             frame.SetStatusText("", 1);
-        });
-        EXPECT_EQ(Shown(frame), " | 3/4");
-        RunOnThread([&] { frame.SetStatusText("Connected...", 0), frame.SetStatusText(nullptr, 0); });
-        EXPECT_EQ(Shown(frame), " | 3/4");
+            frame.SetProgress(4, 5, 1);
+        };
+        auto clickTheWindow = [&](HWND alert) {
+            LRESULT answer = SendMessageA(frame.m_hWnd, WM_MOUSEACTIVATE, WPARAM(frame.m_hWnd),
+                                          MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+            EXPECT_TRUE(GetWindowThreadProcessId(alert, nullptr) != GetCurrentThreadId() &&
+                        answer == MA_NOACTIVATEANDEAT && feedback.flashed == std::vector<HWND>{alert});
+            EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == alert; }, 5000));
+            EXPECT_EQ(Shown(frame), "Connected... | 3/4") << "the window goes on; the worker waits";
+            PostMessageA(alert, WM_COMMAND, IDOK, 0);
+        };
+        bool ended = false;
+        EXPECT_TRUE(RunScripted([&] { ended = RunOnThreadPumping(reportAroundAnAlert); },
+                                {{"Download Not Completed", clickTheWindow}}) &&
+                    ended);
+        EXPECT_EQ(Shown(frame), " | 4/5");
+        EXPECT_TRUE(frame.layer.MayActivate()) << "with the alert gone the window is the top again";
+        SendMessageA(frame.m_hWnd, WM_CLOSE, 0, 0);
+        frame.SetTitle(std::string(400, 'q').c_str());
+        char title[256];
+        frame.GetTitle(title);
+        EXPECT_TRUE(IsWindow(frame.m_hWnd) && title == std::string(255, 'q'))
+            << "no closing; long titles cut";
         // Still queued when the window goes, and posted after it went.
         RunOnThread([&] { frame.SetStatusText("Installing update...", 1); });
         frame.DestroyWindow();
-        RunOnThread([&] { frame.SetStatusText("Installing update...", 1); });
+        RunOnThread([&] { frame.SetStatusText("Installing update...", 1), frame.SetStatusText(nullptr, 0); });
     }
     EXPECT_EQ(g_copies, 0) << "every posted text copy is freed";
     SetStatusTextCopyObserver(nullptr);
 }
 
-TEST(ProgressFrame, WorkerAlertsBetweenReportsLeaveEveryReportApplied)
+TEST(ProgressBar, ChunksStayInsideTheBarAndOnlyANewMeasureRedrawsIt)
 {
-    CProgressFrame frame;
-    frame.Show();
-    for (uint32_t round = 1; round <= 20; ++round) {
-        auto worker = [&] {
-            frame.SetStatusText("Downloading new update...", 1);
-            for (uint32_t done = 0; done <= round; ++done) frame.SetProgress(done, round, 1);
-            ShowAlert("Download Not Completed", "The worker waits here.");
-            frame.SetStatusText(std::to_string(round).c_str(), 1);
-            frame.SetProgress(round, round + 1, 1);
-        };
-        ASSERT_EQ(AnswerAlertsWhileRunning(worker, "Download Not Completed"), 1) << round;
-        EXPECT_EQ(Shown(frame),
-                  std::to_string(round) + " | " + std::to_string(round) + "/" + std::to_string(round + 1));
+    for (const DataRow& m : ReadDataRows("progress_bar/chunks.txt")) {
+        uint32_t done = std::strtoul(m[0].c_str(), nullptr, 0),
+                 total = std::strtoul(m.at(1).c_str(), nullptr, 0);
+        EXPECT_EQ(std::to_string(FilledChunks(306, done, total, 2, 10)), m.at(2)) << m[0] << " of " << m[1];
     }
-}
-
-TEST(ProgressFrame, TheBarIsRedrawnOnlyWhenTheMeasureChanges)
-{
+    EXPECT_EQ(ChunkSlots(306, 2, 10), 31);
+    EXPECT_TRUE(ChunkSlots(2, 2, 10) == 0 && ChunkSlots(306, 2, 0) == 0) << "no room or no pitch, no slot";
     CProgressFrame frame;
     frame.Show();
     frame.bar.SetPos(5, 10);
-    // 50001 of 100000 shows the same chunks as 5 of 10; 0 of 0 is the busy mode.
-    const struct {
-        uint32_t done, total;
-        bool redrawn;
-    } cases[] = {{5, 10, false}, {50001, 100000, false}, {6, 10, true}, {6, 10, false},
-                 {0, 0, true},   {0, 0, false},          {6, 10, true}};
-    for (const auto& c : cases) {
+    for (const DataRow& r : ReadDataRows("progress_bar/redraws.txt")) {
+        uint32_t done = std::strtoul(r[0].c_str(), nullptr, 0),
+                 total = std::strtoul(r.at(1).c_str(), nullptr, 0);
         UpdateWindow(frame.bar.m_hWnd);
-        c.total ? frame.bar.SetPos(c.done, c.total) : frame.bar.SetMarquee(true);
-        EXPECT_EQ(GetUpdateRect(frame.bar.m_hWnd, nullptr, FALSE) != FALSE, c.redrawn)
-            << c.done << "/" << c.total;
+        total ? frame.bar.SetPos(done, total) : frame.bar.SetMarquee(true);
+        EXPECT_EQ(GetUpdateRect(frame.bar.m_hWnd, nullptr, FALSE) ? "yes" : "no", r.at(2))
+            << done << "/" << total;
     }
-}
-
-TEST(ProgressFrame, RefusesToCloseAndCutsLongTitles)
-{
-    CProgressFrame frame;
-    SendMessageA(frame.m_hWnd, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(IsWindow(frame.m_hWnd));
-    frame.SetTitle(std::string(400, 'q').c_str());
-    char title[256];
-    frame.GetTitle(title);
-    EXPECT_EQ(title, std::string(255, 'q'));
 }

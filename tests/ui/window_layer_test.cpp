@@ -1,155 +1,111 @@
 #include "tests/support/gtest.h"
 
+#include "base/alert.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/window_script.h"
 #include "ui/progress_frame.h"
-#include "ui/window_layer.h"
+
+#include <map>
 
 namespace {
 
-// Runs `inside` while an alert is shown over an earlier member: another
-// alert, or the progress window.
-void WithTwoMembers(bool frameBelow,
-                    const std::function<void(CWnd& lower, WindowLayer&, ScriptedDialog&)>& inside)
-{
-    auto over = [&](CWnd& lower, WindowLayer& layer) {
-        ScriptedDialog upper([&](ScriptedDialog& self) {
-            inside(lower, layer, self);
-            self.EndDialog(IDOK);
-        });
-        EXPECT_EQ(upper.DoModal(), IDOK);
-    };
-    if (frameBelow) {
-        CProgressFrame frame;
-        frame.Show();
-        return over(frame, frame.layer);
-    }
-    ScriptedDialog lower([&](ScriptedDialog& self) {
-        over(self, self.layer);
-        self.EndDialog(IDOK);
-    });
-    EXPECT_EQ(lower.DoModal(), IDOK);
-}
-
-struct Churn {
-    volatile LONG stop = 0;
-    int rounds = 0;
-};
+volatile LONG g_stopChurn = 0;
+LONG g_churnRounds = 0;
 
 // Members come and go as alerts do on the worker, so many that the list
 // grows and shrinks several steps a round.
-DWORD WINAPI ChurnMembers(void* state)
+DWORD WINAPI ChurnMembers(void*)
 {
-    Churn* churn = static_cast<Churn*>(state);
     CWnd owner;
-    for (; !churn->stop; ++churn->rounds) {
+    for (; !g_stopChurn; ++g_churnRounds) {
         WindowLayer members[40];
         for (WindowLayer& member : members) member.SetLevel(&owner, WindowLayer::kModalLevel);
     }
     return 0;
 }
 
+// What the layer makes of the row's act with an alert (`upper`) shown over an
+// earlier member (`lower`: another alert, or the progress window) and a plain
+// window, worded as tests/data/window_layer/two_modal_windows.txt words it;
+// then the upper alert is ended.
+std::string Outcome(const DataRow& row, HWND lower, HWND upper)
+{
+    LRESULT answer = 0;
+    auto click = [&](HWND w) {
+        answer = SendMessageA(w, WM_MOUSEACTIVATE, WPARAM(w), MAKELPARAM(HTCAPTION, WM_LBUTTONDOWN));
+    };
+    const std::map<std::string, std::function<void()>> acts = {
+        {"activate lower", [&] { SetActiveWindow(lower); }},
+        {"raise lower", [&] { SetForegroundWindow(lower); }},
+        {"ask the layer", WindowLayer::ActivateTopModal},
+        {"reject a click", WindowLayer::RejectClick},
+        {"click lower", [&] { click(lower); }},
+        {"click upper", [&] { click(upper); }}};
+    RecordingFeedback feedback;
+    HWND plain = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0);
+    SetActiveWindow(upper);
+    ShowWindow(upper, row.at(1) == "shown" ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(lower, row[1] == "both hidden" ? SW_HIDE : SW_SHOWNA);
+    acts.at(row[0])();
+    auto name = [&](HWND w) {
+        return w == upper ? " upper" : w == lower ? " lower" : w == plain ? " plain" : "";
+    };
+    std::string outcome =
+        std::string("active") + name(GetActiveWindow()) +
+        (WindowLayer::FindByWindow(lower)->MayActivate() ? ", lower free" : ", lower blocked") +
+        (answer == MA_NOACTIVATEANDEAT ? ", eaten, " : ", kept, ") + std::to_string(feedback.beeps) +
+        " beeps, flashed" + (feedback.flashed.empty() ? " none" : name(feedback.flashed[0])) + ", order";
+    // Any z-order change of a member raises the visible members in construction order.
+    SetWindowPos(plain, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(lower, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+        outcome += IsWindowVisible(w) ? name(w) : "";
+    DestroyWindow(plain);
+    ShowWindow(lower, SW_SHOWNA);  // for its own step to end it
+    PostMessageA(upper, WM_COMMAND, IDOK, 0);
+    return outcome;
+}
+
 }  // namespace
 
 TEST(WindowLayer, ActivationClicksAndZOrderGoToTheTopmostVisibleModalWindow)
 {
-    enum Act { kActivateLower, kRaiseLower, kAskTheLayer, kClickLower, kClickUpper };
-    const struct {
-        Act act;
-        bool hideUpper, upperStaysOnTop, clickEaten;
-    } cases[] = {{kActivateLower, false, true, false}, {kRaiseLower, false, true, false},
-                 {kClickLower, false, true, true},     {kClickUpper, false, true, false},
-                 {kActivateLower, true, false, false}, {kAskTheLayer, true, false, false},
-                 {kClickLower, true, false, false}};
-    for (bool frameBelow : {false, true}) {
-        for (const auto& c : cases) {
-            WithTwoMembers(frameBelow, [&](CWnd& lower, WindowLayer& lowerLayer, ScriptedDialog& upper) {
-                RecordingFeedback feedback;
-                HWND plain = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 9, 9, 0, 0, 0, 0);
-                SetActiveWindow(upper.m_hWnd);
-                if (c.hideUpper)
-                    ShowWindow(upper.m_hWnd, SW_HIDE);
-                HWND clicked = c.act == kClickLower ? lower.m_hWnd : upper.m_hWnd;
-                LRESULT answer = 0;
-                if (c.act == kActivateLower)
-                    SetActiveWindow(lower.m_hWnd);
-                else if (c.act == kRaiseLower)
-                    SetForegroundWindow(lower.m_hWnd);
-                else if (c.act == kAskTheLayer)
-                    WindowLayer::ActivateTopModal();
-                else
-                    answer = SendMessageA(clicked, WM_MOUSEACTIVATE, WPARAM(clicked),
-                                          MAKELPARAM(HTCAPTION, WM_LBUTTONDOWN));
-                std::string name =
-                    std::to_string(c.act) + (c.hideUpper ? " hidden" : "") + (frameBelow ? " frame" : "");
-                EXPECT_EQ(GetActiveWindow(), c.upperStaysOnTop ? upper.m_hWnd : lower.m_hWnd) << name;
-                WindowLayer* top = c.upperStaysOnTop ? &upper.layer : &lowerLayer;
-                EXPECT_EQ(WindowLayer::FindTopVisible(WindowLayer::kModalLevel), top) << name;
-                EXPECT_EQ(lowerLayer.MayActivate(), !c.upperStaysOnTop) << name;
-                EXPECT_EQ(answer == MA_NOACTIVATEANDEAT, c.clickEaten) << name;
-                EXPECT_EQ(feedback.beeps, c.clickEaten ? 1 : 0) << name;
-                EXPECT_EQ(feedback.flashed,
-                          c.clickEaten ? std::vector<HWND>{upper.m_hWnd} : std::vector<HWND>{})
-                    << name;
-                // Any z-order change of a member raises the visible members in construction order.
-                SetWindowPos(plain, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-                SetWindowPos(lower.m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-                std::vector<HWND> order;
-                for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-                    if ((w == upper.m_hWnd && !c.hideUpper) || w == lower.m_hWnd || w == plain)
-                        order.push_back(w);
-                }
-                std::vector<HWND> expected = {upper.m_hWnd, lower.m_hWnd, plain};
-                EXPECT_EQ(order, std::vector<HWND>(expected.begin() + c.hideUpper, expected.end())) << name;
-                DestroyWindow(plain);
-            });
+    for (const DataRow& row : ReadDataRows("window_layer/two_modal_windows.txt")) {
+        for (bool frameBelow : {false, true}) {
+            CProgressFrame frame;  // the lower member, or hidden and so skipped by the layer
+            HWND lower = frame.m_hWnd;
+            std::string outcome;
+            std::vector<DialogStep> steps = {
+                {"Upper", [&](HWND upper) { outcome = Outcome(row, lower, upper); }}};
+            if (frameBelow) {
+                frame.Show();
+            } else {
+                steps.insert(steps.begin(),
+                             {"Lower", [&](HWND window) { lower = window, ShowAlert("Upper", ""); }});
+                steps.push_back(PressOk("Lower"));
+            }
+            RunScripted([&] { ShowAlert(frameBelow ? "Upper" : "Lower", ""); }, steps);
+            EXPECT_EQ(outcome, row.at(2))
+                << row[0] << ", upper " << row[1] << (frameBelow ? ", frame below" : "");
         }
     }
-}
-
-TEST(WindowLayer, MembersLeaveTheListWithTheirWindows)
-{
-    RecordingFeedback feedback;
-    WindowLayer unregistered;
-    EXPECT_TRUE(unregistered.MayActivate());
-    {
-        ScriptedDialog lower([&](ScriptedDialog& self) {
-            EXPECT_FALSE(unregistered.MayActivate());
-            ScriptedDialog([](ScriptedDialog& upper) { upper.EndDialog(IDOK); }).DoModal();
-            EXPECT_EQ(WindowLayer::FindTopVisible(WindowLayer::kModalLevel), &self.layer);
-            SetActiveWindow(self.m_hWnd);
-            EXPECT_EQ(GetActiveWindow(), self.m_hWnd);
-            // Hidden, it is skipped: no modal window is left to activate or to tell.
-            ShowWindow(self.m_hWnd, SW_HIDE);
-            WindowLayer::RejectClick();
-            WindowLayer::ActivateTopModal();
-            self.EndDialog(IDOK);
-        });
-        EXPECT_EQ(lower.DoModal(), IDOK);
-    }
-    EXPECT_EQ(feedback.beeps, 0);
-    EXPECT_FALSE(WindowLayer::HasModalMember());
-    EXPECT_TRUE(unregistered.MayActivate());
+    EXPECT_FALSE(WindowLayer::HasModalMember()) << "members leave the list with their windows";
 }
 
 TEST(WindowLayer, ListStaysWholeWhileAnotherThreadAddsAndRemovesMembers)
 {
-    Churn churn;
+    CProgressFrame frame;
+    frame.Show();
+    HANDLE thread = CreateThread(nullptr, 0, ChurnMembers, nullptr, 0, nullptr);
     bool whole = true;
-    {
-        ScriptedDialog dialog([&](ScriptedDialog& self) {
-            HANDLE thread = CreateThread(nullptr, 0, ChurnMembers, &churn, 0, nullptr);
-            for (int i = 0; i < 15000 && whole; ++i) {
-                whole = WindowLayer::FindByWindow(self.m_hWnd) == &self.layer &&
-                        (i % 50 || WindowLayer::FindTopVisible(WindowLayer::kModalLevel) == &self.layer);
-            }
-            InterlockedExchange(&churn.stop, 1);
-            WaitForSingleObject(thread, INFINITE);
-            CloseHandle(thread);
-            self.EndDialog(IDOK);
-        });
-        EXPECT_EQ(dialog.DoModal(), IDOK);
+    for (int i = 0; i < 15000 && whole; ++i) {
+        whole = WindowLayer::FindByWindow(frame.m_hWnd) == &frame.layer &&
+                (i % 50 || WindowLayer::FindTopVisible(WindowLayer::kModalLevel) == &frame.layer);
     }
-    EXPECT_TRUE(whole) << "a walk found a member that was not, or no longer, there";
-    EXPECT_GT(churn.rounds, 0);
-    EXPECT_FALSE(WindowLayer::HasModalMember()) << "every member of the other thread left the count";
+    InterlockedExchange(&g_stopChurn, 1);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_TRUE(whole && g_churnRounds > 0) << "a walk found a member that was not, or no longer, there";
+    EXPECT_EQ(WindowLayer::FindTopVisible(WindowLayer::kModalLevel), &frame.layer)
+        << "every member of the other thread left the list";
 }

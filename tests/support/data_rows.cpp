@@ -1,0 +1,31 @@
+#include "tests/support/data_rows.h"
+
+#include "tests/support/test_env.h"
+
+#include <cstdlib>
+#include <sstream>
+
+std::vector<DataRow> ReadDataRows(const std::string& name)
+{
+    std::istringstream lines(ReadWholeFile(WindowsPath(SourceDir() + "/tests/data/" + name)).bytes);
+    std::vector<DataRow> rows;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find_first_not_of(" \r") == std::string::npos || line[0] == '#')
+            continue;
+        rows.emplace_back();
+        std::istringstream fields(line + "|");  // so that an empty last field is one too
+        for (std::string text; std::getline(fields, text, '|');) {
+            size_t first = text.find_first_not_of(" \r"), last = text.find_last_not_of(" \r");
+            std::string field;
+            for (size_t i = first; first != std::string::npos && i <= last; ++i) {
+                bool escape = text.compare(i, 2, "\\x") == 0 && i + 3 <= last;
+                field += escape ? char(std::strtoul(text.substr(i + 2, 2).c_str(), nullptr, 16)) : text[i];
+                i += escape ? 3 : 0;
+            }
+            rows.back().push_back(field);
+        }
+    }
+    if (rows.empty())
+        rows.push_back(DataRow(8, "no rows in tests/data/" + name));
+    return rows;
+}
