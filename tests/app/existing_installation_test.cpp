@@ -10,8 +10,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cstring>
-
 namespace {
 
 // REG_NONE leaves the value out; texts are stored with their NUL.
@@ -40,22 +38,20 @@ TEST(ReadUninstallValue, KeepsEveryValueInsideItsBuffer)
 {
     const struct {
         std::string stored;
-        bool read;
-    } cases[] = {
-        {std::string(259, 'a') + '\0', true},   // fits with its NUL
-        {std::string(260, 'b') + '\0', false},  // one too many
-        {std::string(259, 'c'), true},          // stored without its NUL: terminated here
-        {std::string(260, 'd'), false},         // fills the buffer with no room for the NUL
-        {std::string(1, '\0'), true},           // empty
-    };
+        bool fits;
+    } cases[] = {{std::string(259, 'a') + '\0', true},
+                 {std::string(260, 'b') + '\0', false},
+                 {std::string(259, 'c'), true},  // without its NUL: terminated here
+                 {std::string(260, 'd'), false},
+                 {std::string(1, '\0'), true}};
     for (const auto& c : cases) {
         ASSERT_TRUE(WriteRegistryValue(kUninstallKey, "UninstallString", REG_SZ, c.stored));
         char buffer[kUninstallValueSize + 8];
-        std::memset(buffer, 'Z', sizeof buffer);
-        InstallerApp app;
-        EXPECT_EQ(app.ReadUninstallValue("UninstallString", buffer), c.read) << c.stored.size();
-        EXPECT_EQ(std::string(buffer), c.read ? c.stored.c_str() : "") << c.stored.size();
-        EXPECT_EQ(buffer[kUninstallValueSize], 'Z') << c.stored.size();
+        memset(buffer, 'Z', sizeof buffer);
+        bool read = InstallerApp().ReadUninstallValue("UninstallString", buffer);
+        EXPECT_EQ(std::string(read ? "read " : "refused ") + buffer + buffer[kUninstallValueSize],
+                  std::string(c.fits ? "read " : "refused ") + (c.fits ? c.stored.c_str() : "") + 'Z')
+            << c.stored.size();
     }
 }
 
@@ -98,28 +94,25 @@ TEST(ActOnInstalledChoice, EachChoiceStartsWhatItNamesInTheProgramsFolder)
     const struct {
         const char* folderName;
         int choice;
-        bool quoted;
-        const char* arguments;  // null: nothing may start
+        const char* uninstall;  // as registered, %s the program
+        const char* started;
     } cases[] = {
-        {"launch", kInstalledLaunch, false, ""},
-        {"launch with blank", kInstalledLaunch, false, ""},
-        {"remove quoted", kInstalledRemove, true, "/uninstall"},
-        {"remove_bare", kInstalledRemove, false, "/uninstall"},
-        {"cancel", kInstalledCancel, false, nullptr},
+        {"launch", kInstalledLaunch, "%s /uninstall", "started"},
+        {"launch with blank", kInstalledLaunch, "%s /uninstall", "started"},
+        {"remove quoted", kInstalledRemove, "\"%s\" /uninstall", "started /uninstall"},
+        {"remove_bare", kInstalledRemove, "%s /uninstall", "started /uninstall"},
+        {"cancel", kInstalledCancel, "%s /uninstall", ""},
     };
     // Started elsewhere, so that an inherited working folder would show.
     SetCurrentDirectoryA("C:\\windows");
     for (const auto& c : cases) {
         const std::string folder = InstalledCopy(c.folderName), program = folder + "\\Quorvalent.exe";
+        char uninstall[MAX_PATH];
+        snprintf(uninstall, sizeof uninstall, c.uninstall, program.c_str());
         // Registered elsewhere, so that the removal leaves this folder and its record.
-        ASSERT_TRUE(Register(REG_SZ, "C:\\elsewhere", REG_SZ,
-                             (c.quoted ? "\"" + program + "\"" : program) + " /uninstall"));
-        InstallerApp app;
-        app.ActOnInstalledChoice(c.choice, program.c_str());
-        std::vector<ProgramStart> starts = RecordedStarts(folder, c.arguments ? 1 : 0);
-        ASSERT_EQ(starts.size(), c.arguments ? 1u : 0u) << c.folderName;
-        EXPECT_TRUE(!c.arguments || (starts[0].folder == folder && starts[0].arguments == c.arguments))
-            << c.folderName;
+        ASSERT_TRUE(Register(REG_SZ, "C:\\elsewhere", REG_SZ, uninstall));
+        InstallerApp().ActOnInstalledChoice(c.choice, program.c_str());
+        EXPECT_EQ(RecordedStarts(folder, c.started[0] ? 1 : 0), c.started) << c.folderName;
     }
     EXPECT_FALSE(LaunchProgram("C:\\nowhere\\Quorvalent.exe"));
     EXPECT_FALSE(LaunchProgram(std::string(2000, 'x').c_str()));

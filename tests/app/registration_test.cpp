@@ -3,13 +3,30 @@
 #include "app/registration.h"
 #include "app/registry_keys.h"
 #include "app/slow_info_cache.h"
-#include "base/byte_order.h"
 #include "tests/support/wine_probe.h"
 
 #include <shlwapi.h>
 
-// The values derived from the path, each a REG_SZ with its NUL counted; a
-// path that does not fit registers neither its folder nor its command.
+namespace {
+
+// The value as "REG_SZ text" (with its NUL counted: "\0" when it is there),
+// "REG_DWORD n", "REG_BINARY n bytes" or "absent"; then "; ".
+std::string Shown(const char* key, const char* name)
+{
+    RegistryValue value = ReadRegistryValue(key, name);
+    std::string text = value.Text() + (value.data.size() == value.Text().size() + 1 ? "\\0" : "");
+    return (!value.found           ? "absent"
+            : value.type == REG_SZ ? "REG_SZ " + text
+            : value.type == REG_DWORD
+                ? "REG_DWORD " + std::to_string(value.Number())
+                : std::to_string(value.type) + " " + std::to_string(value.data.size()) + " bytes") +
+           "; ";
+}
+
+}  // namespace
+
+// Each derived value a REG_SZ with its NUL; a path that does not fit
+// registers neither its folder nor its command.
 TEST(RegisterInstallation, QuotesTheUninstallPathOnlyWhenItHoldsABlank)
 {
     // 258 characters with a blank: too long for the shell's quoting.
@@ -25,24 +42,16 @@ TEST(RegisterInstallation, QuotesTheUninstallPathOnlyWhenItHoldsABlank)
     };
     char today[32] = "";
     GetDateFormatA(LOCALE_SYSTEM_DEFAULT, 0, nullptr, "yyyyMMdd", today, sizeof today);
+    auto sz = [](const std::string& text) { return text.empty() ? "absent; " : "REG_SZ " + text + "\\0; "; };
     for (const auto& c : cases) {
         SHDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
         RegisterInstallation(c.path.c_str(), 1234567);
-        const struct {
-            const char *key, *name;
-            std::string text;  // empty: absent
-        } values[] = {
-            {kUninstallKey, "UninstallString", c.uninstall}, {kUninstallKey, "InstallLocation", c.location},
-            {kUninstallKey, "DisplayIcon", c.path},          {kUninstallKey, "InstallDate", today},
-            {kProductKey, "ExecutablePath", c.path},
-        };
-        for (const auto& v : values) {
-            RegistryValue value = ReadRegistryValue(v.key, v.name);
-            EXPECT_TRUE(v.text.empty() ? !value.found : value.type == REG_SZ && value.data == v.text + '\0')
-                << v.name << " of " << c.path << ": " << value.data;
-        }
-        RegistryValue size = ReadRegistryValue(kUninstallKey, "EstimatedSize");
-        EXPECT_TRUE(size.type == REG_DWORD && size.Number() == 1234567u) << c.path;
+        std::string written = Shown(kProductKey, "ExecutablePath");
+        for (const char* name :
+             {"UninstallString", "InstallLocation", "DisplayIcon", "InstallDate", "EstimatedSize"})
+            written += Shown(kUninstallKey, name);
+        EXPECT_EQ(written, sz(c.path) + sz(c.uninstall) + sz(c.location) + sz(c.path) + sz(today) +
+                               "REG_DWORD 1234567; ");
     }
 }
 
@@ -52,19 +61,16 @@ TEST(WriteEstimatedSize, NewRecordIsLaidOutAsTheSystemReadsItAndForeignOnesAreLe
     GetSystemTimeAsFileTime(&before);
     WriteEstimatedSize(0xFEDCBA98u);
     RegistryValue record = ReadRegistryValue(kArpCacheKey, "SlowInfoCache");
-    ASSERT_TRUE(record.type == REG_BINARY && record.data.size() == 552u);
-    EXPECT_EQ(record.data.substr(0, 16), std::string("\x28\x02\0\0"  // recordSize 552
-                                                     "\x01\0\0\0"    // hasName
-                                                     "\x98\xBA\xDC\xFE\0\0\0\0",
-                                                     16));  // installedSize
-    // lastUsed: the UTC time to the millisecond that GetSystemTime gives.
-    uint64_t now = (uint64_t(before.dwHighDateTime) << 32 | before.dwLowDateTime) / 10000 * 10000;
-    EXPECT_TRUE(LoadLittleEndian64(record.Bytes() + 16) - now < 600000000u);
-    EXPECT_EQ(LoadLittleEndian32(record.Bytes() + 24), 3u);  // frequency
-    std::string name("Q\0u\0o\0r\0v\0a\0l\0e\0n\0t\0", 20);
-    EXPECT_EQ(record.data.substr(28), name + std::string(524 - 20, '\0')) << "programName";
-    EXPECT_EQ(ReadRegistryValue(kArpCacheKey, "Changed").Number(), 0u);
-
+    const std::string name("Q\0u\0o\0r\0v\0a\0l\0e\0n\0t\0", 20);
+    // lastUsed: the UTC time, to the millisecond that GetSystemTime gives, within a minute.
+    const uint64_t now = (uint64_t(before.dwHighDateTime) << 32 | before.dwLowDateTime) / 10000 * 10000;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(record.data.data()) + 16;
+    EXPECT_TRUE(record.data.size() == 552 && LoadLittleEndian64(bytes) - now < 600000000u);
+    record.data.replace(16, 8, 8, 'T');
+    EXPECT_EQ(Shown(kArpCacheKey, "Changed") + Shown(kArpCacheKey, "SlowInfoCache") + record.data,
+              "REG_DWORD 0; 3 552 bytes; " +
+                  std::string("\x28\x02\0\0\x01\0\0\0\x98\xBA\xDC\xFE\0\0\0\0TTTTTTTT\x03\0\0\0", 28) + name +
+                  std::string(524 - 20, '\0'));
     const struct {
         DWORD type;
         size_t size;
@@ -83,8 +89,9 @@ TEST(WriteEstimatedSize, NewRecordIsLaidOutAsTheSystemReadsItAndForeignOnesAreLe
         if (c.ours)
             SetArpInstalledSize(reinterpret_cast<uint8_t*>(&stored[0]), 77);  // high 32 bits cleared too
         record = ReadRegistryValue(kArpCacheKey, "SlowInfoCache");
-        EXPECT_TRUE(record.type == c.type && record.data == stored) << c.type << " of " << c.size;
-        EXPECT_EQ(ReadRegistryValue(kArpCacheKey, "Changed").found, c.ours) << c.type << " of " << c.size;
-        EXPECT_EQ(ReadRegistryValue(kUninstallKey, "EstimatedSize").Number(), 77u);
+        EXPECT_EQ(Shown(kArpCacheKey, "Changed") + Shown(kUninstallKey, "EstimatedSize") +
+                      (record.type == c.type && record.data == stored ? "kept" : "changed"),
+                  std::string(c.ours ? "REG_DWORD 0; " : "absent; ") + "REG_DWORD 77; kept")
+            << c.type << " of " << c.size;
     }
 }

@@ -2,26 +2,16 @@
 
 #include "app/status_page.h"
 
-#include <cstdlib>
 #include <ctime>
 
 TEST(GetUtcOffsetSeconds, FollowsTheTimeZoneAndItsDaylightSaving)
 {
-    const struct {
-        const char* zone;
-        int32_t offset;
-    } cases[] = {
-        {"UTC", 0},
-        // UTC+1 with daylight saving all year round: always in effect.
-        {"CET-1CEST,J1/0,J365/25", 7200},
-        // UTC-5 without daylight saving: winter time.
-        {"EST5", -18000},
-        {"IST-5:30", 19800},
-    };
-    for (const auto& c : cases) {
-        setenv("TZ", c.zone, 1);
+    // CET with daylight saving all year round; EST without: winter time.
+    for (const auto& zone : {std::make_pair("UTC", 0), std::make_pair("CET-1CEST,J1/0,J365/25", 7200),
+                             std::make_pair("EST5", -18000), std::make_pair("IST-5:30", 19800)}) {
+        setenv("TZ", zone.first, 1);
         tzset();
-        EXPECT_EQ(GetUtcOffsetSeconds(), c.offset) << c.zone;
+        EXPECT_EQ(GetUtcOffsetSeconds(), zone.second) << zone.first;
     }
     // The system could not tell: the structure is not filled in, whatever it held.
     TIME_ZONE_INFORMATION unfilled = {};
