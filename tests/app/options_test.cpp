@@ -5,20 +5,19 @@
 
 #include <sstream>
 
-TEST(ParseOptions, ReadsEachOptionAsTheFlowExpects)
+TEST(InstallerApp, ReadsEachOptionAsTheFlowExpectsAndRefusesAnExecutablePathThatDoesNotFit)
 {
     const auto cases = ReadCases("app/options.txt", 2);
     ASSERT_FALSE(cases.empty());
-    int savedCount = __argc;
-    char** savedVector = __argv;
+    const int savedCount = __argc;
+    char** const savedVector = __argv;
     for (const auto& c : cases) {
-        std::istringstream line(c[0]);
-        std::vector<std::string> words = {"quorvalent-setup.exe"};
+        std::istringstream line("quorvalent-setup.exe " + c[0]);
+        std::vector<std::string> words;
         for (std::string word; line >> word;) words.push_back(word);
         std::vector<char*> vector;
         for (std::string& word : words) vector.push_back(&word[0]);
-        __argc = int(vector.size());
-        __argv = vector.data();
+        __argc = int(vector.size()), __argv = vector.data();
         InstallerApp app;
         app.ParseOptions();
         EXPECT_EQ(std::to_string(app.m_bOem) + " " + std::to_string(app.m_bSilent) + " " +
@@ -26,12 +25,7 @@ TEST(ParseOptions, ReadsEachOptionAsTheFlowExpects)
                   c[1])
             << c[0];
     }
-    __argc = savedCount;
-    __argv = savedVector;
-}
-
-TEST(SetExecutablePath, RefusesAPathThatDoesNotFit)
-{
+    __argc = savedCount, __argv = savedVector;
     EXPECT_TRUE(SetExecutablePath(std::string(259, 'a').c_str()));
     EXPECT_EQ(std::string(theApp.m_szExecutablePath), std::string(259, 'a'));
     EXPECT_FALSE(SetExecutablePath(std::string(260, 'b').c_str()));

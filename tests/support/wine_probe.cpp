@@ -1,6 +1,5 @@
 #include "tests/support/wine_probe.h"
 
-#include "app/registry_keys.h"
 #include "base/folders.h"
 
 #include <shlobj.h>
@@ -9,27 +8,18 @@
 
 namespace {
 
-const char kMarker[] = "marker";
-
-std::string Joined(const std::vector<std::string>& parts)
-{
-    std::string text;
-    for (const std::string& part : parts) text += (text.empty() || part.empty() ? "" : ", ") + part;
-    return text;
-}
-
 // The record's lines hold time, working folder and arguments, tab-separated.
-std::vector<std::string> ReadStarts(const std::string& folder)
+std::string ReadStarts(const std::string& folder)
 {
     std::istringstream record(ReadWholeFile(folder + "\\starts.txt").bytes);
-    std::vector<std::string> starts;
+    std::string starts;
     for (std::string line; std::getline(record, line);) {
         size_t tab = line.find('\t'), tab2 = line.find('\t', tab + 1);
         std::string working = line.substr(tab + 1, tab2 - tab - 1), arguments = line.substr(tab2 + 1);
         arguments.erase(arguments.find_last_not_of('\r') + 1);
-        if (tab2 != std::string::npos && arguments != kMarker)
-            starts.push_back("started" + (arguments.empty() ? "" : " " + arguments) +
-                             (working == folder ? "" : " in " + working));
+        if (tab2 != line.npos && arguments != "marker")
+            starts += std::string(starts.empty() ? "" : ", ") + "started" + (arguments.empty() ? "" : " ") +
+                      arguments + (working == folder ? "" : " in " + working);
     }
     return starts;
 }
@@ -39,8 +29,7 @@ std::vector<std::string> ReadStarts(const std::string& folder)
 size_t Occurrences(const std::string& text, const std::string& part)
 {
     size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++count;
+    for (size_t at = text.find(part); at != text.npos; at = text.find(part, at + part.size())) ++count;
     return count;
 }
 
@@ -49,7 +38,7 @@ std::vector<std::vector<std::string>> ReadCases(const std::string& name, size_t 
     std::istringstream lines(ReadWholeFile(WindowsPath(SourceDir() + "/tests/data/" + name)).bytes);
     std::vector<std::vector<std::string>> rows;
     for (std::string line; std::getline(lines, line);) {
-        if (line.find_first_not_of(' ') == std::string::npos || line[0] == '#')
+        if (line.find_first_not_of(' ') == line.npos || line[0] == '#')
             continue;
         rows.emplace_back();
         for (std::istringstream cells(line); std::getline(cells, line, '|');) {
@@ -64,12 +53,9 @@ std::vector<std::vector<std::string>> ReadCases(const std::string& name, size_t 
 RegistryValue ReadRegistryValue(const char* key, const char* name)
 {
     char data[4096];
-    DWORD size = sizeof data;
-    RegistryValue value = {false, REG_NONE, std::string()};
-    value.found = RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, data,
-                               &size) == ERROR_SUCCESS;
-    value.data.assign(data, value.found ? size : 0);
-    return value;
+    DWORD size = sizeof data, type = REG_NONE;
+    bool found = !RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size);
+    return {found, type, std::string(data, found ? size : 0)};
 }
 
 bool WriteRegistryValue(const char* key, const char* name, DWORD type, const std::string& data)
@@ -90,15 +76,16 @@ std::string QuickLaunchFolder()
 }
 std::string InstallFolder() { return SpecialFolder(CSIDL_APPDATA) + "\\Quorvalent\\Quorvalent"; }
 std::string StandinExe() { return WindowsPath(BuildDir()) + "\\tools\\quorvalent-standin.exe"; }
-std::string EmbeddedPackage()
+// Where the 32-bit Wine is installed too, plain "wine" would choose it.
+std::string BuiltProgram(const std::string& name)
 {
-    return ReadWholeFile(WindowsPath(BuildDir()) + "\\resources\\embedded.pkg").bytes;
+    return "\"${WINELOADER:-wine}\" " + ShellQuoted(BuildDir() + "/" + name + ".so");
 }
 
 std::string Shortcuts(const std::string& program, bool thenDelete)
 {
-    const char* const names[] = {"programs", "quicklaunch", "desktop", "startup"};
-    const std::string folders[] = {SpecialFolder(CSIDL_PROGRAMS), QuickLaunchFolder(),
+    const std::string names[] = {"programs", "quicklaunch", "desktop", "startup"},
+                      folders[] = {SpecialFolder(CSIDL_PROGRAMS), QuickLaunchFolder(),
                                    SpecialFolder(CSIDL_DESKTOPDIRECTORY), SpecialFolder(CSIDL_STARTUP)};
     std::string made, name = program.substr(program.rfind('\\') + 1);
     for (int i = 0; i < 4; ++i) {
@@ -107,7 +94,7 @@ std::string Shortcuts(const std::string& program, bool thenDelete)
             FileExists(file.c_str()) ? RunHost("lnkinfo " + ShellQuoted(UnixPath(file))).output : "";
         bool right = Contains(info, ": " + program + "\n") && Contains(info, ": /autostart\n") == (i == 3) &&
                      Contains(info, "arguments") == (i == 3);
-        made += info.empty() ? "" : std::string(" ") + names[i] + (right ? "" : "(wrong)");
+        made += info.empty() ? "" : " " + names[i] + (right ? "" : "(wrong)");
         if (thenDelete)
             DeleteFileA(file.c_str());
     }
@@ -116,14 +103,10 @@ std::string Shortcuts(const std::string& program, bool thenDelete)
 
 std::string RecordedStarts(const std::string& folder, size_t expected)
 {
-    for (int waited = 0; waited < 20000 && ReadStarts(folder).size() < expected; waited += 50) Sleep(50);
+    for (int waited = 0; waited < 20000 && Occurrences(ReadStarts(folder), "started") < expected;
+         waited += 50)
+        Sleep(50);
     WithoutSanitizerPreload plainWindowsProgram;
-    RunAndWait("\"" + folder + "\\Quorvalent.exe\" " + kMarker);
-    return Joined(ReadStarts(folder));
-}
-
-// Where the 32-bit Wine is installed too, plain "wine" would choose it.
-std::string BuiltProgram(const std::string& name)
-{
-    return "\"${WINELOADER:-wine}\" " + ShellQuoted(BuildDir() + "/" + name + ".so");
+    RunAndWait("\"" + folder + "\\Quorvalent.exe\" marker");
+    return ReadStarts(folder);
 }

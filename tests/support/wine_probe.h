@@ -1,19 +1,16 @@
-// An installation seen from outside, in the test's own Wine prefix, the
-// built programs, and the case tables of tests/data. Test thread; nothing
-// here fails a test.
+// An installation seen from outside in the test's own Wine prefix, the built
+// programs, and the case tables of tests/data. Test thread.
 #pragma once
 
 #include "base/byte_order.h"
 #include "tests/support/test_env.h"
-
-#include <windows.h>
 
 #include <string>
 #include <vector>
 
 inline bool Contains(const std::string& text, const std::string& part)
 {
-    return text.find(part) != std::string::npos;
+    return text.find(part) != text.npos;
 }
 size_t Occurrences(const std::string& text, const std::string& part);
 
@@ -36,18 +33,16 @@ std::string SpecialFolder(int csidl);  // created when missing
 std::string QuickLaunchFolder();       // not created
 std::string InstallFolder();
 std::string StandinExe();  // the build's stand-in Quorvalent
-// The shortcuts to the program (its file name with ".lnk") that exist, as
-// "links" and "programs", "quicklaunch", "desktop", "startup", each with
-// "(wrong)" when its target or arguments ("/autostart" for startup alone) are
-// not right; empty when none. Deleted afterwards when asked.
-std::string Shortcuts(const std::string& program, bool thenDelete = false);
-
-// The starts that the stand-in "Quorvalent.exe" in the folder recorded, each
-// "started", its arguments and, when another, its working folder, joined by
-// ", ", once `expected` are there or 20 s have passed. The stand-in then runs
-// once more as a marker, so that a start that should not have happened is
-// seen without a sleep.
-std::string RecordedStarts(const std::string& folder, size_t expected = 0);
-
 // A built Winelib program ("quorvalent-pack.exe") as a host shell command.
 std::string BuiltProgram(const std::string& name);
+
+// The shortcuts to the program (its file name with ".lnk"): "links" and each
+// of "programs", "quicklaunch", "desktop", "startup" that exists, "(wrong)"
+// behind one whose target or arguments ("/autostart" for startup alone) are
+// not right; empty when none. Deleted afterwards when asked.
+std::string Shortcuts(const std::string& program, bool thenDelete = false);
+// The starts that the stand-in "Quorvalent.exe" in the folder recorded, each
+// "started", its arguments and, when another, its working folder, joined by
+// ", ", once `expected` are there or 20 s have passed; a last start of the
+// stand-in as a marker shows any start that should not have happened.
+std::string RecordedStarts(const std::string& folder, size_t expected = 0);
