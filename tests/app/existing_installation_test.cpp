@@ -4,13 +4,12 @@
 #include "app/launch.h"
 #include "app/registry_keys.h"
 #include "base/folders.h"
-#include "tests/support/test_env.h"
 #include "tests/support/wine_probe.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -36,41 +35,25 @@ std::string InstalledCopy(const std::string& name)
 
 }  // namespace
 
-TEST(ReadUninstallValue, KeepsEveryValueInsideItsBuffer)
+TEST(ExistingInstallation, IsFoundOnlyWhenItsValuesFitAndItsFilesExistAndEachChoiceStartsWhatItNames)
 {
-    const struct {
-        std::string stored;
-        bool read;
-    } cases[] = {
-        {std::string(259, 'a') + '\0', true},   // fits with its NUL
-        {std::string(260, 'b') + '\0', false},  // one too many
-        {std::string(259, 'c'), true},          // stored without its NUL: terminated here
-        {std::string(260, 'd'), false},         // fills the buffer with no room for the NUL
-        {std::string(1, '\0'), true},           // empty
-    };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(WriteRegistryValue(kUninstallKey, "UninstallString", REG_SZ, c.stored));
+    // Stored with its NUL or without: 259 characters fit, 260 do not.
+    for (const auto& [stored, fits] : {std::make_pair(std::string(259, 'a') + '\0', true),
+                                       {std::string(260, 'b') + '\0', false},
+                                       {std::string(259, 'c'), true},
+                                       {std::string(260, 'd'), false},
+                                       {std::string(1, '\0'), true}}) {
+        ASSERT_TRUE(WriteRegistryValue(kUninstallKey, "UninstallString", REG_SZ, stored));
         char buffer[kUninstallValueSize + 8];
-        std::memset(buffer, 'Z', sizeof buffer);
-        InstallerApp app;
-        EXPECT_EQ(app.ReadUninstallValue("UninstallString", buffer), c.read) << c.stored.size();
-        EXPECT_EQ(std::string(buffer), c.read ? c.stored.c_str() : "") << c.stored.size();
-        EXPECT_EQ(buffer[kUninstallValueSize], 'Z') << c.stored.size();
+        memset(buffer, 'Z', sizeof buffer);
+        bool read = InstallerApp().ReadUninstallValue("UninstallString", buffer);
+        EXPECT_EQ(std::string(read ? "read " : "refused ") + buffer + buffer[kUninstallValueSize],
+                  std::string(fits ? "read " : "refused ") + (fits ? stored.c_str() : "") + 'Z')
+            << stored.size();
     }
-}
-
-TEST(CheckExistingInstallation, FindsOnlyARegistrationWhoseFilesExist)
-{
-    const std::string folder = InstalledCopy("Installed Here");
-    const std::string quoted = "\"" + folder + "\\Quorvalent.exe\" /uninstall";
-    const struct {
-        const char* label;
-        DWORD locationType;
-        std::string location;
-        DWORD uninstallType;
-        std::string uninstall;
-        bool found;
-    } cases[] = {
+    const std::string folder = InstalledCopy("Installed Here"),
+                      quoted = "\"" + folder + "\\Quorvalent.exe\" /uninstall";
+    const std::tuple<const char*, DWORD, std::string, DWORD, std::string, bool> cases[] = {
         {"nothing registered", REG_NONE, "", REG_NONE, "", false},
         {"complete, quoted", REG_SZ, folder, REG_SZ, quoted, true},
         {"complete, unquoted", REG_SZ, "C:\\windows", REG_SZ, "C:\\windows\\notepad.exe /uninstall", true},
@@ -83,44 +66,31 @@ TEST(CheckExistingInstallation, FindsOnlyARegistrationWhoseFilesExist)
         {"location too long", REG_SZ, folder + std::string(300, '\\'), REG_SZ, quoted, false},
         {"empty location", REG_SZ, "", REG_SZ, quoted, false},
     };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(Register(c.locationType, c.location, c.uninstallType, c.uninstall)) << c.label;
+    for (const auto& [label, locationType, location, uninstallType, uninstall, found] : cases) {
+        ASSERT_TRUE(Register(locationType, location, uninstallType, uninstall)) << label;
         InstallerApp app;
         app.m_bOem = 1;  // asks nothing, and without /silent writes no shortcut
-        EXPECT_EQ(app.CheckExistingInstallation(), c.found) << c.label;
+        EXPECT_EQ(app.CheckExistingInstallation(), found) << label;
     }
     EXPECT_FALSE(FileExists((SpecialFolder(CSIDL_PROGRAMS) + "\\Quorvalent.lnk").c_str()));
-}
-
-TEST(ActOnInstalledChoice, EachChoiceStartsWhatItNamesInTheProgramsFolder)
-{
+    // Each choice starts what it names in the program's folder.
     WithoutSanitizerPreload plainWindowsPrograms;
-    const struct {
-        const char* folderName;
-        int choice;
-        bool quoted;
-        const char* arguments;  // null: nothing may start
-    } cases[] = {
-        {"launch", kInstalledLaunch, false, ""},
-        {"launch with blank", kInstalledLaunch, false, ""},
-        {"remove quoted", kInstalledRemove, true, "/uninstall"},
-        {"remove_bare", kInstalledRemove, false, "/uninstall"},
-        {"cancel", kInstalledCancel, false, nullptr},
+    SetCurrentDirectoryA("C:\\windows");  // so that an inherited working folder would show
+    const std::tuple<const char*, int, bool, const char*> choices[] = {
+        {"launch", kInstalledLaunch, false, "started"},
+        {"launch with blank", kInstalledLaunch, false, "started"},
+        {"remove quoted", kInstalledRemove, true, "started /uninstall"},
+        {"remove_bare", kInstalledRemove, false, "started /uninstall"},
+        {"cancel", kInstalledCancel, false, ""},
     };
-    // Started elsewhere, so that an inherited working folder would show.
-    SetCurrentDirectoryA("C:\\windows");
-    for (const auto& c : cases) {
-        const std::string folder = InstalledCopy(c.folderName), program = folder + "\\Quorvalent.exe";
+    for (const auto& [name, choice, quoted, started] : choices) {
+        const std::string folder = InstalledCopy(name), program = folder + "\\Quorvalent.exe";
         // Registered elsewhere, so that the removal leaves this folder and its record.
         ASSERT_TRUE(Register(REG_SZ, "C:\\elsewhere", REG_SZ,
-                             (c.quoted ? "\"" + program + "\"" : program) + " /uninstall"));
-        InstallerApp app;
-        app.ActOnInstalledChoice(c.choice, program.c_str());
-        std::vector<ProgramStart> starts = RecordedStarts(folder, c.arguments ? 1 : 0);
-        ASSERT_EQ(starts.size(), c.arguments ? 1u : 0u) << c.folderName;
-        EXPECT_TRUE(!c.arguments || (starts[0].folder == folder && starts[0].arguments == c.arguments))
-            << c.folderName;
+                             (quoted ? "\"" + program + "\"" : program) + " /uninstall"));
+        InstallerApp().ActOnInstalledChoice(choice, program.c_str());
+        EXPECT_EQ(RecordedStarts(folder, *started ? 1 : 0), started) << name;
     }
-    EXPECT_FALSE(LaunchProgram("C:\\nowhere\\Quorvalent.exe"));
-    EXPECT_FALSE(LaunchProgram(std::string(2000, 'x').c_str()));
+    EXPECT_FALSE(LaunchProgram("C:\\nowhere\\Quorvalent.exe") ||
+                 LaunchProgram(std::string(2000, 'x').c_str()));
 }

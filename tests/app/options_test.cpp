@@ -1,58 +1,33 @@
 #include "tests/support/gtest.h"
 
 #include "app/installer_app.h"
+#include "tests/support/wine_probe.h"
 
-#include <vector>
+#include <sstream>
 
-TEST(ParseOptions, ReadsEachOptionAsTheFlowExpects)
+TEST(InstallerApp, ReadsEachOptionAsTheFlowExpectsAndRefusesAnExecutablePathThatDoesNotFit)
 {
-    const struct {
-        std::vector<const char*> arguments;
-        uint8_t oem;
-        uint8_t silent;
-        uint32_t bundle;
-    } cases[] = {
-        {{}, 0, 0, 2},
-        {{"/OEM"}, 1, 0, 2},
-        {{"-oem"}, 1, 0, 2},
-        {{"/oem:1"}, 0, 0, 2},
-        {{"/oemx"}, 0, 0, 2},
-        {{"oem"}, 0, 0, 2},
-        {{"/bundle", "7"}, 0, 0, 7},
-        {{"/bundle", "12abc"}, 0, 0, 12},
-        {{"/bundle", "-3"}, 0, 0, 0},
-        {{"/bundle"}, 0, 0, 0},
-        // The value is examined as an option of its own too.
-        {{"/bundle", "/silent"}, 0, 1, 0},
-        {{"/bundle", "4294967297"}, 0, 0, 1},
-        {{"-SILENT", "/oem", "/unknown", "x"}, 1, 1, 2},
-        {{"/", "-"}, 0, 0, 2},
-    };
-    int savedCount = __argc;
-    char** savedVector = __argv;
+    const auto cases = ReadCases("app/options.txt", 2);
+    ASSERT_FALSE(cases.empty());
+    const int savedCount = __argc;
+    char** const savedVector = __argv;
     for (const auto& c : cases) {
-        std::vector<char*> vector = {const_cast<char*>("quorvalent-setup.exe")};
-        for (const char* argument : c.arguments) vector.push_back(const_cast<char*>(argument));
-        __argc = static_cast<int>(vector.size());
-        __argv = vector.data();
+        std::istringstream line("quorvalent-setup.exe " + c[0]);
+        std::vector<std::string> words;
+        for (std::string word; line >> word;) words.push_back(word);
+        std::vector<char*> vector;
+        for (std::string& word : words) vector.push_back(&word[0]);
+        __argc = int(vector.size()), __argv = vector.data();
         InstallerApp app;
         app.ParseOptions();
-        std::string label = c.arguments.empty() ? "(none)" : c.arguments[0];
-        EXPECT_EQ(app.m_bOem, c.oem) << label;
-        EXPECT_EQ(app.m_bSilent, c.silent) << label;
-        EXPECT_EQ(app.m_nBundle, c.bundle) << label;
-        EXPECT_EQ(app.m_bDesktopIcon, 1) << label;
+        EXPECT_EQ(std::to_string(app.m_bOem) + " " + std::to_string(app.m_bSilent) + " " +
+                      std::to_string(app.m_nBundle) + (app.m_bDesktopIcon ? "" : " without the desktop icon"),
+                  c[1])
+            << c[0];
     }
-    __argc = savedCount;
-    __argv = savedVector;
-}
-
-TEST(SetExecutablePath, RefusesAPathThatDoesNotFit)
-{
-    std::string fits(259, 'a');
-    EXPECT_TRUE(SetExecutablePath(fits.c_str()));
-    EXPECT_EQ(std::string(theApp.m_szExecutablePath), fits);
-    std::string tooLong(260, 'b');
-    EXPECT_FALSE(SetExecutablePath(tooLong.c_str()));
+    __argc = savedCount, __argv = savedVector;
+    EXPECT_TRUE(SetExecutablePath(std::string(259, 'a').c_str()));
+    EXPECT_EQ(std::string(theApp.m_szExecutablePath), std::string(259, 'a'));
+    EXPECT_FALSE(SetExecutablePath(std::string(260, 'b').c_str()));
     EXPECT_EQ(theApp.m_szExecutablePath[0], '\0') << "nothing may register a cut path";
 }

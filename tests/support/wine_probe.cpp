@@ -1,42 +1,61 @@
 #include "tests/support/wine_probe.h"
 
-#include "app/registry_keys.h"
-#include "tests/support/test_env.h"
+#include "base/folders.h"
 
 #include <shlobj.h>
-#include <shlwapi.h>
 
-#include <thread>
+#include <sstream>
 
 namespace {
 
-const char kMarker[] = "marker";
-
-// Each line of the record: time, working folder and arguments, tab-separated.
-std::vector<ProgramStart> ReadStarts(const std::string& folder)
+// The record's lines hold time, working folder and arguments, tab-separated.
+std::string ReadStarts(const std::string& folder)
 {
-    std::string record = ReadWholeFile(folder + "\\starts.txt").bytes;
-    std::vector<ProgramStart> starts;
-    for (size_t at = 0, end; (end = record.find("\r\n", at)) != std::string::npos; at = end + 2) {
-        std::string line = record.substr(at, end - at);
+    std::istringstream record(ReadWholeFile(folder + "\\starts.txt").bytes);
+    std::string starts;
+    for (std::string line; std::getline(record, line);) {
         size_t tab = line.find('\t'), tab2 = line.find('\t', tab + 1);
-        if (tab2 != std::string::npos && line.substr(tab2 + 1) != kMarker)
-            starts.push_back({line.substr(tab + 1, tab2 - tab - 1), line.substr(tab2 + 1)});
+        std::string working = line.substr(tab + 1, tab2 - tab - 1), arguments = line.substr(tab2 + 1);
+        arguments.erase(arguments.find_last_not_of('\r') + 1);
+        if (tab2 != line.npos && arguments != "marker")
+            starts += std::string(starts.empty() ? "" : ", ") + "started" + (arguments.empty() ? "" : " ") +
+                      arguments + (working == folder ? "" : " in " + working);
     }
     return starts;
 }
 
 }  // namespace
 
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != text.npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+std::vector<std::vector<std::string>> ReadCases(const std::string& name, size_t columns)
+{
+    std::istringstream lines(ReadWholeFile(WindowsPath(SourceDir() + "/tests/data/" + name)).bytes);
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find_first_not_of(' ') == line.npos || line[0] == '#')
+            continue;
+        rows.emplace_back();
+        for (std::istringstream cells(line); std::getline(cells, line, '|');) {
+            line.erase(0, line.find_first_not_of(' '));
+            rows.back().push_back(line.erase(line.find_last_not_of(' ') + 1));
+        }
+        rows.back().resize(columns);
+    }
+    return rows;
+}
+
 RegistryValue ReadRegistryValue(const char* key, const char* name)
 {
     char data[4096];
-    DWORD size = sizeof data;
-    RegistryValue value = {false, REG_NONE, std::string()};
-    value.found = RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, data,
-                               &size) == ERROR_SUCCESS;
-    value.data.assign(data, value.found ? size : 0);
-    return value;
+    DWORD size = sizeof data, type = REG_NONE;
+    bool found = !RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size);
+    return {found, type, std::string(data, found ? size : 0)};
 }
 
 bool WriteRegistryValue(const char* key, const char* name, DWORD type, const std::string& data)
@@ -51,85 +70,43 @@ std::string SpecialFolder(int csidl)
     return path;
 }
 
-std::string InstallFolder()
+std::string QuickLaunchFolder()
 {
-    return SpecialFolder(CSIDL_APPDATA) + "\\Quorvalent\\Quorvalent";
+    return SpecialFolder(CSIDL_APPDATA) + "\\Microsoft\\Internet Explorer\\Quick Launch";
 }
-
-std::string StandinExe()
-{
-    return WindowsPath(BuildDir()) + "\\tools\\quorvalent-standin.exe";
-}
-
-std::string EmbeddedPackage()
-{
-    return ReadWholeFile(WindowsPath(BuildDir()) + "\\resources\\embedded.pkg").bytes;
-}
-
-void ForgetInstallation()
-{
-    for (const char* key : {kUninstallKey, kArpCacheKey, kProductKey}) SHDeleteKeyA(HKEY_CURRENT_USER, key);
-    RunHost("rm -rf " + ShellQuoted(UnixPath(InstallFolder())));
-}
-
-bool LaunchesVisible()
-{
-    return Environment("QV_PRELOAD").empty();
-}
-
-std::vector<ProgramStart> RecordedStarts(const std::string& folder, size_t expected)
-{
-    for (int waited = 0; waited < 20000 && ReadStarts(folder).size() < expected; waited += 50) Sleep(50);
-    WithoutSanitizerPreload plainWindowsProgram;
-    RunAndWait("\"" + folder + "\\Quorvalent.exe\" " + kMarker);
-    return ReadStarts(folder);
-}
-
+std::string InstallFolder() { return SpecialFolder(CSIDL_APPDATA) + "\\Quorvalent\\Quorvalent"; }
+std::string StandinExe() { return WindowsPath(BuildDir()) + "\\tools\\quorvalent-standin.exe"; }
 // Where the 32-bit Wine is installed too, plain "wine" would choose it.
 std::string BuiltProgram(const std::string& name)
 {
     return "\"${WINELOADER:-wine}\" " + ShellQuoted(BuildDir() + "/" + name + ".so");
 }
 
-SetupResult RunSetup(const std::string& options, const WhileSetupRuns& whileRunning)
+std::string Shortcuts(const std::string& program, bool thenDelete)
 {
-    // Started from this Wine process, the installer may print its console
-    // alerts on this process's stderr rather than on the shell's.
-    StderrCapture alerts;
-    std::atomic<bool> ended(false);
-    HostRun run = {-1, std::string()};
-    // A host thread: it calls only the C library, never Wine.
-    std::thread runner([&] {
-        run = RunHost(BuiltProgram("quorvalent-setup.exe") + " " + options, 90, true);
-        ended = true;
-    });
-    if (whileRunning)
-        whileRunning(ended);
-    runner.join();
-    return {run.exitCode, run.output + alerts.Text()};
+    const std::string names[] = {"programs", "quicklaunch", "desktop", "startup"},
+                      folders[] = {SpecialFolder(CSIDL_PROGRAMS), QuickLaunchFolder(),
+                                   SpecialFolder(CSIDL_DESKTOPDIRECTORY), SpecialFolder(CSIDL_STARTUP)};
+    std::string made, name = program.substr(program.rfind('\\') + 1);
+    for (int i = 0; i < 4; ++i) {
+        const std::string file = folders[i] + "\\" + name.substr(0, name.rfind('.')) + ".lnk";
+        const std::string info =
+            FileExists(file.c_str()) ? RunHost("lnkinfo " + ShellQuoted(UnixPath(file))).output : "";
+        bool right = Contains(info, ": " + program + "\n") && Contains(info, ": /autostart\n") == (i == 3) &&
+                     Contains(info, "arguments") == (i == 3);
+        made += info.empty() ? "" : " " + names[i] + (right ? "" : "(wrong)");
+        if (thenDelete)
+            DeleteFileA(file.c_str());
+    }
+    return made.empty() ? "" : "links" + made;
 }
 
-std::string InstallationLacks()
+std::string RecordedStarts(const std::string& folder, size_t expected)
 {
-    const std::string program = InstallFolder() + "\\Quorvalent.exe";
-    std::string lacks;
-    if (ReadWholeFile(program).bytes != ReadWholeFile(StandinExe()).bytes)
-        lacks += "the program; ";
-    if (ReadRegistryValue(kUninstallKey, "DisplayIcon").Text() != program)
-        lacks += "its registration; ";
-    if (!LaunchesVisible())
-        return lacks;
-    std::vector<ProgramStart> starts = RecordedStarts(InstallFolder(), 1);
-    if (starts.size() != 1 || starts[0].folder != InstallFolder() || !starts[0].arguments.empty())
-        lacks += "one start without arguments; ";
-    return lacks;
-}
-
-UpdateSite::UpdateSite(const std::string& package, uint32_t packageNumber, const char* webAddress)
-    : web("nginx", webAddress, 80),
-      service("service", "127.0.0.40", 16000,
-              {BuildDir() + "/quorvalent-service", "--package-url", "http://files.quorvalent.test/q.pkg",
-               "--package-number", std::to_string(packageNumber)}),
-      stored(WriteUnixFile(web.Folder() + "/www/q.pkg", package))
-{
+    for (int waited = 0; waited < 20000 && Occurrences(ReadStarts(folder), "started") < expected;
+         waited += 50)
+        Sleep(50);
+    WithoutSanitizerPreload plainWindowsProgram;
+    RunAndWait("\"" + folder + "\\Quorvalent.exe\" marker");
+    return ReadStarts(folder);
 }
