@@ -110,7 +110,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     cs.dwExStyle = exStyle;
     cs.lpszClass = className;
     cs.lpszName = windowName;
-    cs.style = style;
+    cs.style = static_cast<LONG>(style);
     cs.x = rect.left;
     cs.y = rect.top;
     if (rect.left == static_cast<LONG>(CW_USEDEFAULT)) {

@@ -8,6 +8,13 @@
 
 #include <cstdio>
 
+namespace {
+
+// A stored flag byte is read as a signed byte for the dialog's check value.
+int32_t CheckValue(uint8_t flag) { return flag < 0x80 ? flag : flag - 0x100; }
+
+}  // namespace
+
 bool InstallerApp::ParseOptions()
 {
     if (__argc < 2 || !__argv)
@@ -45,10 +52,9 @@ bool InstallerApp::RunInstallDialog()
     if (m_bSilent)
         return true;
     CInstallDialog dialog;
-    // The flags are signed bytes to the dialog's check values.
-    dialog.desktopIcon = static_cast<int8_t>(m_bDesktopIcon);
-    dialog.quickLaunchIcon = static_cast<int8_t>(m_bQuickLaunchIcon);
-    dialog.startWithWindows = static_cast<int8_t>(m_bStartWithWindows);
+    dialog.desktopIcon = CheckValue(m_bDesktopIcon);
+    dialog.quickLaunchIcon = CheckValue(m_bQuickLaunchIcon);
+    dialog.startWithWindows = CheckValue(m_bStartWithWindows);
     int32_t result = dialog.DoModal();
     if (result == -1) {
         // No dialog could be shown, so no one chose to install: as a cancel.

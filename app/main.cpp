@@ -4,7 +4,7 @@
 namespace {
 // The entry finds the application object through AfxGetApp only; this
 // reference keeps the linker from leaving it in the library.
-CWinApp* volatile g_keepApplication = &theApp;
+[[maybe_unused]] CWinApp* volatile g_keepApplication = &theApp;
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)

@@ -30,7 +30,7 @@ void BuildArpCacheRecord(ArpCacheRecord record, uint32_t installedSize)
     // The last unit stays NUL even if a code page made the name longer.
     MultiByteToWideChar(CP_ACP, 0, "Quorvalent", -1, name, kArpProgramNameUnits - 1);
     for (uint32_t i = 0; i < kArpProgramNameUnits; ++i) {
-        uint8_t* unit = record + kArpProgramNameOffset + 2 * i;
+        uint8_t* unit = record + kArpProgramNameOffset + 2 * size_t(i);
         unit[0] = static_cast<uint8_t>(name[i]);
         unit[1] = static_cast<uint8_t>(name[i] >> 8);
     }

@@ -1,5 +1,6 @@
 #include "net/socks.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/alert.h"
@@ -84,7 +85,7 @@ uint32_t PutPascalString(uint8_t* out, const char* text)
         length = 255;
     out[0] = static_cast<uint8_t>(length);
     if (length > 0)
-        std::memcpy(out + 1, text, length);
+        std::copy_n(text, length, out + 1);
     return static_cast<uint32_t>(length + 1);
 }
 

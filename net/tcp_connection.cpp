@@ -8,8 +8,8 @@ namespace {
 timeval MillisecondsToTimeval(uint32_t ms)
 {
     timeval value;
-    value.tv_sec = static_cast<long>(ms / 1000);
-    value.tv_usec = static_cast<long>((ms % 1000) * 1000);
+    value.tv_sec = static_cast<decltype(value.tv_sec)>(ms / 1000);
+    value.tv_usec = static_cast<decltype(value.tv_usec)>((ms % 1000) * 1000);
     return value;
 }
 

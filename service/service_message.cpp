@@ -23,7 +23,7 @@ bool BodyWord(const Message& message, uint32_t index, uint32_t* value)
 {
     if (index >= kMaxBodySize / 4 || message.length < (index + 1) * 4)
         return false;
-    *value = LoadBigEndian32(message.body + index * 4);
+    *value = LoadBigEndian32(message.body + size_t(index) * 4);
     return true;
 }
 
@@ -32,7 +32,7 @@ size_t EncodeWords(uint32_t type, const uint32_t* words, uint32_t count, uint8_t
     StoreBigEndian32(out, type);
     StoreBigEndian32(out + 4, count * 4);
     for (uint32_t i = 0; i < count; ++i)
-        StoreBigEndian32(out + kHeaderSize + i * 4, words[i]);
+        StoreBigEndian32(out + kHeaderSize + size_t(i) * 4, words[i]);
     return kHeaderSize + count * 4;
 }
 

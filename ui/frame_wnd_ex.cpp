@@ -110,7 +110,7 @@ BOOL CFrameWndEx::CreateFrame(UINT iconId, const RECT& rect, const char* title, 
     // will be so that the client area comes out as asked.
     CREATESTRUCTA probe = {};
     probe.lpszClass = className;
-    probe.style = style;
+    probe.style = static_cast<LONG>(style);
     if (!PreCreateWindow(probe))
         return FALSE;
     RECT window = rect;

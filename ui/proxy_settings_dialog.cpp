@@ -106,7 +106,7 @@ void CProxySettingsDialog::DoDataExchange(CDataExchange* dx)
 
 BOOL CProxySettingsDialog::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    CDialogEx::OnInitDialog();
     settings = &ProxySettings::Instance();
     CEdit* const boxes[] = {&httpHost,  &httpPort,  &httpUser,  &httpPassword,
                             &socksHost, &socksPort, &socksUser, &socksPassword};

@@ -53,7 +53,7 @@ struct LayerList {
             capacity = 0;
             return true;
         }
-        void* grown = std::realloc(items, newCapacity * sizeof(WindowLayer*));
+        void* grown = std::realloc(items, newCapacity * sizeof *items);
         if (!grown)
             return false;
         items = static_cast<WindowLayer**>(grown);
