@@ -1,3 +1,5 @@
+// TcpConnection and name resolution over real sockets on the test's own
+// loopback: the test holds the server's end of each connection itself.
 #include "tests/support/gtest.h"
 
 #include "net/tcp_connection.h"
@@ -7,128 +9,159 @@
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_env.h"
 
-#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
-const char kServer[] = "127.0.0.10";
+const char kServer[] = "127.0.0.10";  // files.quorvalent.test
 const uint16_t kPort = 7000;
+
+// A socket bound to address and port, listening when it is a stream socket;
+// the connections it accepted close with it.
+struct Loopback {
+    Loopback(const char* address, uint16_t port, int type = SOCK_STREAM, int backlog = 8)
+        : handle(socket(AF_INET, type, 0))
+    {
+        sockaddr_in local = {};
+        local.sin_family = AF_INET;
+        local.sin_port = htons(port);
+        local.sin_addr.s_addr = inet_addr(address);
+        bound = !bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof local) &&
+                (type != SOCK_STREAM || !listen(handle, backlog));
+    }
+    ~Loopback()
+    {
+        for (SOCKET peer : accepted) closesocket(peer);
+        closesocket(handle);
+    }
+    // Takes the next connection, sends it the bytes and, if asked, ends its side.
+    void Serve(const std::string& bytes, bool end = false)
+    {
+        accepted.push_back(accept(handle, nullptr, nullptr));
+        send(accepted.back(), bytes.data(), static_cast<int>(bytes.size()), 0);
+        if (end)
+            shutdown(accepted.back(), 1);  // SD_SEND
+    }
+
+    SOCKET handle;
+    bool bound;
+    std::vector<SOCKET> accepted;
+};
+
+std::string Shown(ErrorCode code) { return code ? "failed " + std::to_string(code) : "ok"; }
 
 }  // namespace
 
-TEST(TcpConnection, ReadLineStopsAtLineFeedSizeOrBudgetAndLeavesTheRest)
+TEST(TcpConnection, EachOperationKeepsItsLimitsAndSaysWhyItFailed)
 {
-    struct Case {
+    struct Line {
         const char* name;
         std::string sent;
         uint32_t size;
         uint32_t clockStep;
-        ErrorCode result;
-        const char* line;
-        std::string rest;
+        std::string shown;  // the line, "|" and the bytes left behind it; or the failure
     };
-    const Case cases[] = {
-        {"line feed ends the line", "hello\nworld", 64, 0, 0, "hello\n", "world"},
-        {"carriage return is kept", "a\r\nb", 64, 0, 0, "a\r\n", "b"},
-        {"long line is cut to size - 1", "abcdef\n", 4, 0, 0, "abc", "def\n"},
-        {"exact fit keeps the line feed", "abc\nz", 5, 0, 0, "abc\n", "z"},
-        {"size 1 stores an empty text", "xyz", 1, 0, 0, "", "xyz"},
-        {"size 0 stores nothing", "xyz", 0, 0, 0, "#", "xyz"},
-        {"bytes after the line stay", std::string("ok\n\x01\x02", 5), 64, 0, 0, "ok\n", "\x01\x02"},
-        // Each clock reading costs a second: 20 bytes fit in the 30 s budget.
-        {"line complete within the budget", "0123456789abcdefghi\n", 128, 1000, 0, "0123456789abcdefghi\n",
-         ""},
-        {"bytes keep coming but the line is too slow", std::string(40, 'x') + "\n", 128, 1000,
-         kErrorLineTimeout, "#", ""},
-        // The wait itself is bounded by what is left of the budget.
-        {"silent server", "", 128, 29990, kErrorLineTimeout, "#", ""},
+    const Line lines[] = {
+        {"a line feed ends the line", "hello\nworld", 64, 0, "hello\n|world"},
+        {"a carriage return is kept", "a\r\nb", 64, 0, "a\r\n|b"},
+        {"a long line is cut to size - 1", "abcdef\n", 4, 0, "abc|def\n"},
+        {"an exact fit keeps the line feed", "abc\nz", 5, 0, "abc\n|z"},
+        {"size 1 stores an empty text", "xyz", 1, 0, "|xyz"},
+        {"size 0 stores nothing", "xyz", 0, 0, "#|xyz"},
+        {"bytes after the line stay", std::string("ok\n\x01\x02", 5), 64, 0, "ok\n|\x01\x02"},
+        // A second per clock reading: the 30 s count from the call, however
+        // fast the bytes come; the wait itself ends with what is left of them.
+        {"a line complete within the budget", "0123456789abcdefghi\n", 128, 1000, "0123456789abcdefghi\n|"},
+        {"bytes keep coming but the line is too slow", std::string(40, 'x') + "\n", 128, 1000, "failed -255"},
+        {"a silent server", "", 128, 29990, "failed -255"},
     };
     WinsockSession winsock;
-    for (const Case& c : cases) {
-        ScriptedPeer peer(kServer, kPort, {{Trickle(c.sent, c.clockStep ? 2 : 0), WaitForClose()}});
+    Loopback server(kServer, kPort);
+    ASSERT_TRUE(server.bound);
+    for (const Line& c : lines) {
         TcpConnection connection;
         connection.Connect(kServer, kPort);
+        server.Serve(c.sent);
         char line[128] = "#";
-        {
-            ScopedNetTiming clock(c.clockStep);
-            EXPECT_EQ(ThrownCode([&] { connection.ReadLine(line, c.size); }), c.result) << c.name;
-        }
-        if (c.result == 0) {
-            EXPECT_STREQ(line, c.line) << c.name;
-            std::string rest(c.rest.size(), '\0');
+        size_t bar = c.shown.find('|');
+        std::string rest(bar == std::string::npos ? 0 : c.shown.size() - bar - 1, '\0');
+        ScopedNetTiming clock(c.clockStep);
+        ErrorCode code = ThrownCode([&] {
+            connection.ReadLine(line, c.size);
             connection.ReadExactly(&rest[0], static_cast<uint32_t>(rest.size()));
-            EXPECT_EQ(rest, c.rest) << c.name;
-        }
-        connection.Close();
+        });
+        EXPECT_EQ(code ? Shown(code) : line + ("|" + rest), c.shown) << c.name;
     }
-}
 
-TEST(TcpConnection, ReadAndWriteReportWhyTheyFailed)
-{
-    WinsockSession winsock;
-    char bytes[8];
-    {
-        ScriptedPeer peer(kServer, kPort, {{Send("ab")}});
-        TcpConnection connection;
-        connection.Connect(kServer, kPort);
-        EXPECT_EQ(connection.Read(bytes, 0), 0u) << "length 0 does not block";
-        connection.ReadExactly(bytes, 2);
-        EXPECT_EQ(ThrownCode([&] { connection.Read(bytes, 1); }), kErrorConnection) << "peer closed";
-    }
-    {
-        ScriptedPeer peer(kServer, kPort, {{WaitForClose()}});
-        TcpConnection connection;
-        connection.Connect(kServer, kPort);
-        connection.Close();
-        EXPECT_EQ(ThrownCode([&] { connection.Read(bytes, 1); }), kErrorCancelled);
-        EXPECT_EQ(ThrownCode([&] { connection.WriteString("x"); }), kErrorCancelled);
-    }
-    ScopedNetTiming limits(0, 30000, 300);
-    ScriptedPeer peer(kServer, kPort, {{WaitForClose()}});
-    TcpConnection connection;
-    connection.Connect(kServer, kPort);
-    EXPECT_EQ(ThrownCode([&] { connection.ReadExactly(bytes, 4); }), kErrorLineTimeout) << "silent peer";
-}
+    // The peer's close; a local Close, after which the connection never again
+    // touches its released handle, which a later socket may hold; the idle limit.
+    ScopedNetTiming idleLimit(0, 30000, 300);
+    char bytes[4], peer[16];
+    TcpConnection closedByPeer, closedHere;
+    closedByPeer.Connect(kServer, kPort);
+    server.Serve("ab", true);
+    closedHere.Connect(kServer, kPort);
+    server.Serve("");
+    closedHere.Close();
+    TcpConnection later;
+    later.Connect("files.quorvalent.test", kPort);
+    server.Serve("z");
+    closedHere.Close();
+    FormatIPv4(peer, later.peerAddress);
+    std::string failures = Shown(ThrownCode([&] { closedByPeer.ReadExactly(bytes, 3); }));
+    failures += ", " + Shown(ThrownCode([&] { closedHere.Read(bytes, 1); }));
+    failures += ", " + Shown(ThrownCode([&] { closedHere.WriteString("x"); }));
+    failures += ", from " + std::to_string(later.localAddress >> 24) + " to " + peer;
+    failures += ", read 0: " + std::to_string(later.Read(bytes, 0));
+    failures += ", " + Shown(ThrownCode([&] { later.ReadExactly(bytes, 2); }));
+    failures += " after " + std::string(1, bytes[0]);
+    EXPECT_EQ(failures,
+              "failed -1, failed -2, failed -2, from 127 to 127.0.0.10, read 0: 0, failed -255 after z");
 
-TEST(TcpConnection, FailedConnectClosesForGoodAndClosingTwiceLeavesALaterSocketAlone)
-{
-    WinsockSession winsock;
-    ScriptedPeer peer(kServer, kPort, {{Send("ok"), WaitForClose()}});
+    // After a failed connect a connection stays closed, even towards a peer
+    // that would accept.
     for (const char* host : {"nowhere.quorvalent.test", "127.0.0.11"}) {
         TcpConnection connection;
-        EXPECT_EQ(ThrownCode([&] { connection.Connect(host, kPort); }), kErrorConnection) << host;
-        EXPECT_TRUE(connection.closed) << host;
-        // The object serves one connection: even a reachable peer is refused now.
-        EXPECT_EQ(ThrownCode([&] { connection.Connect(kServer, kPort); }), kErrorConnection) << host;
+        std::string shown = Shown(ThrownCode([&] { connection.Connect(host, kPort); }));
+        shown += connection.closed ? " closed, " : " open, ";
+        EXPECT_EQ(shown + Shown(ThrownCode([&] { connection.Connect(kServer, kPort); })),
+                  "failed -1 closed, failed -1")
+            << host;
     }
-    TcpConnection first;
-    first.Close();
-    // The system may hand the released handle to the next socket.
-    TcpConnection second;
-    first.Close();
-    delete new TcpConnection;  // another owner's socket comes and goes
-    second.Connect("files.quorvalent.test", kPort);
-    EXPECT_EQ(second.peerAddress, 0x7F00000Au);
-    EXPECT_EQ(second.localAddress >> 24, 127u);
-    char reply[2];
-    second.ReadExactly(reply, 2);
-    EXPECT_EQ(std::string(reply, 2), "ok");
+
+    // Dotted text is used as it is; 255.255.255.255, which inet_addr cannot
+    // tell from its error value, goes to the lookup, which reads it the same.
+    const char* const names[] = {"127.0.0.10",
+                                 "10.1.2.3",
+                                 "files.quorvalent.test",
+                                 "MIRROR.quorvalent.test",
+                                 "255.255.255.255",
+                                 "nowhere.quorvalent.test",
+                                 ""};
+    std::string resolved;
+    for (const char* name : names) {
+        WSASetLastError(0);
+        uint32_t address = 0;
+        char printed[16] = "";
+        ErrorCode code = ThrownCode([&] { address = ResolveHostAddress(name); });
+        int length = FormatIPv4(printed, address);
+        resolved += code ? Shown(code) + " " + std::to_string(WSAGetLastError()) + ", "
+                         : printed + std::string(" ") + std::to_string(length) + ", ";
+    }
+    EXPECT_EQ(resolved,
+              "127.0.0.10 10, 10.1.2.3 8, 127.0.0.10 10, 127.0.0.11 10, 255.255.255.255 15, failed -1 10022, "
+              "failed -1 10022, ");
 }
 
-TEST(TcpConnection, ConnectGivesUpAfterTheConnectLimit)
+TEST(TcpConnection, ConnectAndLookupGiveUpAtTheConnectLimit)
 {
     WinsockSession winsock;
     // A listener that never accepts, with its queue filled: further
     // handshakes get no answer and the connect waits.
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in local = {};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(kPort);
-    local.sin_addr.s_addr = inet_addr(kServer);
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    ASSERT_EQ(listen(listener, 1), 0);
+    Loopback listener(kServer, kPort, SOCK_STREAM, 1);
+    ASSERT_TRUE(listener.bound);
     ScopedNetTiming limits(0, 300);
     std::unique_ptr<TcpConnection> fillers[4];
     for (auto& filler : fillers) {
@@ -139,62 +172,15 @@ TEST(TcpConnection, ConnectGivesUpAfterTheConnectLimit)
     DWORD start = GetTickCount();
     EXPECT_EQ(ThrownCode([&] { connection.Connect(kServer, kPort); }), kErrorConnection);
     EXPECT_LT(GetTickCount() - start, 10000u);
-    closesocket(listener);
-}
 
-TEST(HostAddress, ResolvesDottedTextAsIsAndNamesAndPrintsMostSignificantByteFirst)
-{
-    struct Case {
-        const char* name;
-        uint32_t address;
-        const char* printed;
-    };
-    const Case cases[] = {
-        {"127.0.0.10", 0x7F00000A, "127.0.0.10"},
-        {"10.1.2.3", 0x0A010203, "10.1.2.3"},  // never looked up, never contacted
-        {"files.quorvalent.test", 0x7F00000A, "127.0.0.10"},
-        {"MIRROR.quorvalent.test", 0x7F00000B, "127.0.0.11"},
-        // inet_addr cannot tell this text from its error value, so it goes
-        // to the name lookup, which reads it as the same address.
-        {"255.255.255.255", 0xFFFFFFFF, "255.255.255.255"},
-        {"nowhere.quorvalent.test", 0, nullptr},
-        {"", 0, nullptr},
-    };
-    WinsockSession winsock;
-    for (const Case& c : cases) {
-        WSASetLastError(0);
-        uint32_t address = 0;
-        EXPECT_EQ(ThrownCode([&] { address = ResolveHostAddress(c.name); }), c.printed ? 0 : kErrorConnection)
-            << c.name;
-        EXPECT_EQ(address, c.address) << c.name;
-        char out[16] = "";
-        if (!c.printed) {
-            EXPECT_EQ(WSAGetLastError(), WSAEINVAL) << c.name;
-        } else {
-            EXPECT_EQ(FormatIPv4(out, address), static_cast<int>(std::strlen(c.printed))) << c.name;
-            EXPECT_STREQ(out, c.printed) << c.name;
-        }
-    }
-}
-
-TEST(HostAddress, ALookupThatGetsNoAnswerEndsWithTheConnectLimit)
-{
-    WinsockSession winsock;
-    // A name server that takes every question and answers none.
-    SOCKET silent = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in local = {};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(53);
-    local.sin_addr.s_addr = inet_addr("127.0.0.53");
-    ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    // A name server that takes every question and answers none: the lookup
+    // ends at the connect limit, not after the resolver's 5 s per try.
+    Loopback silentNameServer("127.0.0.53", 53, SOCK_DGRAM);
     std::string conf = TestRoot() + "/resolv.conf";
-    ASSERT_TRUE(WriteWholeFile(WindowsPath(conf), "nameserver 127.0.0.53\n"));
+    ASSERT_TRUE(silentNameServer.bound && WriteWholeFile(WindowsPath(conf), "nameserver 127.0.0.53\n"));
     ASSERT_EQ(RunHost("mount --bind " + ShellQuoted(conf) + " /etc/resolv.conf").exitCode, 0);
-    ScopedNetTiming limits(0, 300);
-    DWORD start = GetTickCount();
+    start = GetTickCount();
     EXPECT_EQ(ThrownCode([] { ResolveHostAddress("unanswered.quorvalent.test"); }), kErrorConnection);
-    // The resolver itself waits 5 s for each of its tries.
     EXPECT_LT(GetTickCount() - start, 4000u);
     RunHost("umount /etc/resolv.conf");
-    closesocket(silent);
 }
