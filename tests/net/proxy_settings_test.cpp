@@ -1,3 +1,5 @@
+// ProxySettings and its "Proxies" file; the record's own bytes are cases of
+// tests/data/proxies/records.txt.
 #include "tests/support/gtest.h"
 
 #include "net/proxy_settings.h"
@@ -5,6 +7,7 @@
 #include "base/folders.h"
 #include "base/memory_stream.h"
 #include "net/proxies_record.h"
+#include "tests/support/proxy_choice.h"
 #include "tests/support/test_env.h"
 
 #include <sys/stat.h>
@@ -21,101 +24,70 @@ std::string ProxiesPath()
     return path;
 }
 
-std::string RecordOf(const ProxySettings& settings)
+// The settings as a record, and whether they are dirty.
+std::string Shown(const ProxySettings& settings)
 {
     MemoryStream stream;
     ProxiesRecord::Write(stream, settings);
-    return std::string(reinterpret_cast<char*>(stream.GetBuffer()), stream.GetSize());
+    return std::string(reinterpret_cast<char*>(stream.GetBuffer()), stream.GetSize()) +
+           (settings.IsDirty() ? " dirty" : "");
+}
+
+// "no file", "a folder", or what the file holds and whether others may read it.
+std::string FileShown()
+{
+    struct stat info;
+    if (stat(UnixPath(ProxiesPath()).c_str(), &info) != 0)
+        return "no file";
+    if (S_ISDIR(info.st_mode))
+        return "a folder";
+    return ReadWholeFile(ProxiesPath()).bytes + ((info.st_mode & 077) ? " for others too" : "");
 }
 
 // No proxy, SOCKS version 4, all texts empty and ports 0.
-const std::string kDefaultRecord = std::string("QVqvProx\0\0\0\1\0\0\0\0\0\0\0\4\0\0\0\0\0", 25);
+const std::string kDefaults = std::string("QVqvProx\0\0\0\1\0\0\0\0\0\0\0\4\0\0\0\0\0", 25);
 
 }  // namespace
 
-TEST(ProxySettings, MissingFileGivesDefaultsAndWritesNothing)
+TEST(ProxySettings, KeptForTheOwnerOnlyFaultsGiveTheDefaultsAndIncompleteProxiesGoOff)
 {
+    // No file: the defaults; setting the values they have saves nothing.
     ProxySettings& settings = ProxySettings::Instance();
-    EXPECT_TRUE(settings.IsLoaded());
-    EXPECT_EQ(RecordOf(settings), kDefaultRecord);
-    settings.SetHttpEnabled(false);
     settings.SetSocksVersion(4);
     settings.SetHttpHost("");
-    EXPECT_FALSE(settings.IsDirty()) << "same values";
     settings.Save();
-    EXPECT_FALSE(ReadWholeFile(ProxiesPath()).found);
-}
+    EXPECT_EQ(Shown(settings) + ", " + FileShown(), kDefaults + ", no file");
 
-TEST(ProxySettings, SavedSettingsComeBackOnlyToTheOwnerAndAMalformedFileGivesTheDefaults)
-{
-    ProxySettings saved;
-    saved.Load();
-    saved.SetHttpEnabled(true);
-    saved.SetHttpHost("proxy.example");
-    saved.SetHttpPort(8080);
-    saved.SetHttpPassword("p@ss:word");
-    saved.SetSocksVersion(5);
-    saved.SetSocksUser(std::string(63, 'u').c_str());
-    saved.Save();
-    EXPECT_FALSE(saved.IsDirty());
+    UseHttpProxy("proxy.example", 8080, "", "p@ss:word");
+    settings.SetSocksUser(std::string(200, 'u').c_str());  // cut to 63
+    settings.SetSocksPassword(nullptr);
+    settings.Save();
     ProxySettings loaded;
     loaded.Load();
-    EXPECT_FALSE(loaded.IsDirty());
-    EXPECT_EQ(RecordOf(loaded), RecordOf(saved));
+    EXPECT_EQ(Shown(loaded) + ", " + FileShown(), Shown(settings) + ", " + Shown(settings));
+    EXPECT_EQ(loaded.SocksUser() + ("|" + std::string(loaded.SocksPassword())), std::string(63, 'u') + "|");
 
-    struct stat info;
-    ASSERT_EQ(stat(UnixPath(ProxiesPath()).c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 077, 0u) << std::oct << (info.st_mode & 0777);
-
-    // The fields read before the fault (a 64-byte user) are not kept.
+    // A 64-byte user name: the fields read before it are not kept either.
     std::string record = ReadWholeFile(ProxiesPath()).bytes;
     ASSERT_TRUE(WriteWholeFile(ProxiesPath(), record.substr(0, 29) + "\x40" + std::string(64, 'u')));
     ProxySettings malformed;
     malformed.Load();
-    EXPECT_TRUE(malformed.IsLoaded());
-    EXPECT_FALSE(malformed.IsDirty());
-    EXPECT_EQ(RecordOf(malformed), kDefaultRecord);
-}
+    EXPECT_EQ(Shown(malformed) + (malformed.IsLoaded() ? ", loaded" : ""), kDefaults + ", loaded");
 
-TEST(ProxySettings, FailedSaveLeavesNoFileAndKeepsTheChanges)
-{
-    // A folder where the file should be: it cannot be created.
-    ASSERT_TRUE(CreateDirectoryA(ProxiesPath().c_str(), nullptr));
-    ProxySettings settings;
-    settings.Load();
-    settings.SetHttpHost("proxy");
-    settings.Save();
-    EXPECT_TRUE(settings.IsDirty());
-    DWORD attributes = GetFileAttributesA(ProxiesPath().c_str());
-    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
-}
+    // Nothing can be saved where a folder is in the way: the change stays due.
+    ASSERT_TRUE(DeleteFileA(ProxiesPath().c_str()) && CreateDirectoryA(ProxiesPath().c_str(), nullptr));
+    malformed.SetHttpHost("proxy");
+    malformed.Save();
+    EXPECT_EQ((malformed.IsDirty() ? "dirty, " : "clean, ") + FileShown(), "dirty, a folder");
 
-TEST(ProxySettings, SettersCutTextsAndDisableIncompleteProxies)
-{
-    struct Case {
-        const char* host;
-        uint16_t port;
-        bool staysEnabled;
-    };
-    const Case cases[] = {{"proxy", 3128, true}, {"", 3128, false}, {"proxy", 0, false}};
-    for (const Case& c : cases) {
-        ProxySettings settings;
-        settings.Reset();
-        settings.SetHttpEnabled(true);
-        settings.SetHttpHost(c.host);
-        settings.SetHttpPort(c.port);
-        settings.SetSocksEnabled(true);
-        settings.SetSocksHost(c.host);
-        settings.SetSocksPort(c.port);
+    // A proxy without a host or a port is turned off.
+    std::string left;
+    const std::pair<const char*, uint16_t> proxies[] = {{"proxy", 3128}, {"", 3128}, {"proxy", 0}};
+    for (const auto& proxy : proxies) {
+        UseHttpProxy(proxy.first, proxy.second, "", "");
+        UseSocksProxy(5, proxy.first, proxy.second, "", "");
         settings.DisableIncomplete();
-        EXPECT_EQ(settings.HttpEnabled(), c.staysEnabled) << c.host << ":" << c.port;
-        EXPECT_EQ(settings.SocksEnabled(), c.staysEnabled) << c.host << ":" << c.port;
+        left += std::to_string(settings.HttpEnabled()) + std::to_string(settings.SocksEnabled()) + " ";
     }
-    ProxySettings cut;
-    cut.Reset();
-    cut.SetHttpHost(std::string(200, 'x').c_str());
-    EXPECT_EQ(std::string(cut.HttpHost()), std::string(63, 'x'));
-    EXPECT_TRUE(cut.IsDirty());
-    cut.SetSocksPassword(nullptr);
-    EXPECT_STREQ(cut.SocksPassword(), "");
+    EXPECT_EQ(left, "11 00 00 ");
 }
