@@ -1,27 +1,30 @@
 // Runs the protocol and format cases kept as data under tests/data/: HTTP
 // exchanges, SOCKS negotiations and update service exchanges against peers in
-// memory, "Proxies" records, the values of HTTP headers and the comparisons of
-// texts. The top of
+// memory, TCP connections on the test's own loopback, and the proxy settings
+// with their "Proxies" file and record. The top of
 // tests/data/http/exchanges.txt tells how a case is written; each file tells
 // what its keys do.
 #include "tests/support/gtest.h"
 
 #include "app/installer_app.h"
+#include "base/folders.h"
 #include "base/memory_stream.h"
-#include "base/text.h"
-#include "net/base64.h"
+#include "net/host_address.h"
 #include "net/http_downloader.h"
-#include "net/http_parse.h"
 #include "net/proxies_record.h"
+#include "net/tcp_connection.h"
 #include "service/random.h"
 #include "service/update_exchange.h"
 #include "tests/support/memory_peer.h"
 #include "tests/support/proxy_choice.h"
+#include "tests/support/scripted_peer.h"
 #include "tests/support/test_env.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <cstring>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,16 +32,20 @@
 namespace {
 
 // A case: its name, its set-up values by key, its acts in order (key and
-// decoded value) and the lines it must show, decoded, each ended by a line feed.
+// decoded value) and the lines it must show, decoded, each ended by a line
+// feed; then its TCP connections by name and the server's ends of them.
 struct Case {
     std::string name;
     std::map<std::string, std::vector<std::string>> setUp;
     std::vector<std::pair<std::string, std::string>> acts;
     std::string expected;
+    std::map<std::string, std::unique_ptr<TcpConnection>> tcp;
+    std::vector<SOCKET> served;
 };
 
 const std::string kSetUpKeys =
-    " reply service clock pieces silent http-proxy socks-proxy resume noredirect fully nosocket ";
+    " reply service clock idle pieces silent hangup http-proxy socks-proxy resume noredirect fully nosocket "
+    "file folder ";
 
 std::string Decode(const std::string& text)
 {
@@ -68,7 +75,7 @@ std::vector<Case> ReadCases(const std::string& path)
     std::istringstream lines(ReadWholeFile(path).bytes);
     for (std::string line; std::getline(lines, line);) {
         if (line.compare(0, 2, "= ") == 0)
-            cases.push_back({line.substr(2), {}, {}, ""});
+            cases.push_back({line.substr(2), {}, {}, "", {}, {}});
         if (line.empty() || line[0] == '#' || (line[0] == '=' && line[1] != '>') || cases.empty())
             continue;
         size_t arrow = line.compare(0, 3, "=> ") == 0 ? 0 : line.find(" => ");
@@ -86,9 +93,9 @@ std::vector<Case> ReadCases(const std::string& path)
     return cases;
 }
 
-uint32_t Number(Case& c, const std::string& key)
+uint32_t Number(Case& c, const std::string& key, uint32_t otherwise = 0)
 {
-    return c.setUp[key].empty() ? 0 : std::stoul(c.setUp[key][0]);
+    return c.setUp[key].empty() ? otherwise : std::stoul(c.setUp[key][0]);
 }
 
 std::string Failed(int32_t code) { return "failed " + std::to_string(code); }
@@ -106,11 +113,11 @@ void UseProxy(bool socks, const std::string& value)
         UseHttpProxy(host.c_str(), uint16_t(std::stoi(port)), user.c_str(), password.c_str());
 }
 
-// "host:port bytes sent" for each connection the peer made from the first on.
-std::string Sent(const MemoryPeer& peer, size_t first = 0)
+// "host:port bytes sent" for each connection the peer made.
+std::string Sent(const MemoryPeer& peer)
 {
     std::string lines;
-    for (size_t i = first; i < peer.targets.size(); ++i)
+    for (size_t i = 0; i < peer.targets.size(); ++i)
         lines += peer.targets[i] + (peer.sent[i].empty() ? "" : " " + peer.sent[i]) + "\n";
     return lines;
 }
@@ -135,7 +142,11 @@ std::string Get(Case& c, const std::string& url)
     int32_t result = fully.empty() ? downloader.SendRequest(!c.setUp.count("noredirect")) : 0;
     if (!fully.empty() || result != 0)
         return Sent(g_webPeer) + shown + (result ? Failed(result) : "");
-    std::string body = "at " + std::to_string(downloader.GetPosition()) + ": ";
+    uint32_t first = 0, length = 0;
+    std::string body = "at " + std::to_string(downloader.GetPosition());
+    if (downloader.GetContentRange(first, length))
+        body += " (range " + std::to_string(first) + " of " + std::to_string(length) + ")";
+    body += ": ";
     for (char piece[64 * 1024]; (result = downloader.Read(piece, sizeof piece)) >= 0;)
         body.append(piece, static_cast<size_t>(result));
     return Sent(g_webPeer) + shown + body + ", then " + std::to_string(result);
@@ -143,15 +154,14 @@ std::string Get(Case& c, const std::string& url)
 
 std::string Connect(Case&, const std::string& target)
 {
-    size_t first = g_webPeer.targets.size();
     MemoryConnection connection(g_webPeer);
     StderrCapture alert;
     std::string host = target.substr(0, target.find(':'));
     int32_t code = ThrownCode(
         [&] { connection.ConnectVia(host.c_str(), uint16_t(std::stoi(target.substr(host.size() + 1)))); });
     std::string told = alert.Text();
-    return Sent(g_webPeer, first) + (told.empty() ? "" : "alert " + told) +
-           (code ? Failed(code) : "connected") + Unread(g_webPeer);
+    return Sent(g_webPeer) + (told.empty() ? "" : "alert " + told) + (code ? Failed(code) : "connected") +
+           Unread(g_webPeer);
 }
 
 std::string Exchange(Case& c, const std::string&)
@@ -171,11 +181,103 @@ std::string Exchange(Case& c, const std::string&)
            (theApp.m_pConnection ? ", connection kept" : "") + Unread(g_servicePeer);
 }
 
+// "NAME HOST": connects the TcpConnection of that name, made at its first
+// use, to HOST, port 7000, where the server of the TCP cases listens; its end
+// of the connection sends the case's next reply.
+std::string Open(Case& c, const std::string& value)
+{
+    static SOCKET listener = [] {
+        SOCKET handle = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in local = {AF_INET, htons(7000), {}, {}};
+        local.sin_addr.s_addr = inet_addr("127.0.0.10");
+        bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        listen(handle, 8);
+        return handle;
+    }();
+    std::string name = value.substr(0, value.find(' '));
+    std::unique_ptr<TcpConnection>& connection = c.tcp[name];
+    if (!connection)
+        connection.reset(new TcpConnection);
+    ErrorCode code = ThrownCode([&] { connection->Connect(value.substr(name.size() + 1).c_str(), 7000); });
+    if (code != 0)
+        return Failed(code) + (connection->closed ? ", closed" : ", open");
+    c.served.push_back(accept(listener, nullptr, nullptr));
+    std::string reply =
+        c.served.size() <= c.setUp["reply"].size() ? c.setUp["reply"][c.served.size() - 1] : "";
+    send(c.served.back(), reply.data(), static_cast<int>(reply.size()), 0);
+    if (c.setUp.count("hangup"))
+        shutdown(c.served.back(), 1);  // SD_SEND
+    char peer[16];
+    FormatIPv4(peer, connection->peerAddress);
+    return "ok " + std::string(peer) + " from " + std::to_string(connection->localAddress >> 24);
+}
+
+// The connection that "NAME ARGUMENT" names, and the argument.
+TcpConnection& Named(Case& c, const std::string& value)
+{
+    return *c.tcp.at(value.substr(0, value.find(' ')));
+}
+std::string Argument(const std::string& value) { return value.substr(value.find(' ') + 1); }
+
+std::string ReadLine(Case& c, const std::string& value)
+{
+    char line[128] = "#";
+    ErrorCode code = ThrownCode([&] { Named(c, value).ReadLine(line, std::stoul(Argument(value))); });
+    return code ? Failed(code) : '"' + std::string(line) + '"';
+}
+
+// ReadExactly, or Read when no byte is asked for.
+std::string Read(Case& c, const std::string& value)
+{
+    std::string bytes(std::stoul(Argument(value)), '\0');
+    uint32_t count = static_cast<uint32_t>(bytes.size());
+    ErrorCode code = ThrownCode([&] {
+        if (count == 0)
+            count = Named(c, value).Read(&bytes[0], 0);
+        else
+            Named(c, value).ReadExactly(&bytes[0], count);
+    });
+    return code ? Failed(code) : std::to_string(count) + " \"" + bytes + '"';
+}
+
+std::string Write(Case& c, const std::string& value)
+{
+    ErrorCode code = ThrownCode([&] { Named(c, value).WriteString(Argument(value).c_str()); });
+    return code ? Failed(code) : "ok";
+}
+
+std::string Close(Case& c, const std::string& value)
+{
+    Named(c, value).Close();
+    return "closed";
+}
+
+std::string Resolve(Case&, const std::string& name)
+{
+    WSASetLastError(0);
+    uint32_t address = 0;
+    ErrorCode code = ThrownCode([&] { address = ResolveHostAddress(name.c_str()); });
+    char printed[16] = "";
+    std::string length = std::to_string(FormatIPv4(printed, address));
+    return code ? Failed(code) + ", error " + std::to_string(WSAGetLastError())
+                : printed + (", " + length + " characters");
+}
+
 ErrorCode ReadRecord(std::string bytes, ProxySettings& settings)
 {
     MemoryStream stream;
     stream.Attach(reinterpret_cast<uint8_t*>(&bytes[0]), static_cast<uint32_t>(bytes.size()));
     return ThrownCode([&] { ProxiesRecord::Read(stream, settings); });
+}
+
+std::string Fields(const ProxySettings& s)
+{
+    char shown[512];
+    std::snprintf(shown, sizeof shown, "http %s %s:%u %s:%s, socks %s %u %s:%u %s:%s",
+                  s.HttpEnabled() ? "on" : "off", s.HttpHost(), s.HttpPort(), s.HttpUser(), s.HttpPassword(),
+                  s.SocksEnabled() ? "on" : "off", s.SocksVersion(), s.SocksHost(), s.SocksPort(),
+                  s.SocksUser(), s.SocksPassword());
+    return shown;
 }
 
 // The fields as read, and any way in which the record does not go back to
@@ -186,82 +288,68 @@ std::string Record(Case&, const std::string& bytes)
     ErrorCode code = ReadRecord(bytes, s);
     if (code != 0)
         return code == kErrorMalformed ? "malformed" : Failed(code);
-    char shown[512];
-    std::snprintf(shown, sizeof shown, "http %s %s:%u %s:%s, socks %s %u %s:%u %s:%s",
-                  s.HttpEnabled() ? "on" : "off", s.HttpHost(), s.HttpPort(), s.HttpUser(), s.HttpPassword(),
-                  s.SocksEnabled() ? "on" : "off", s.SocksVersion(), s.SocksHost(), s.SocksPort(),
-                  s.SocksUser(), s.SocksPassword());
     MemoryStream stream;
     ProxiesRecord::Write(stream, s);
     std::string written(reinterpret_cast<char*>(stream.GetBuffer()), stream.GetSize());
-    std::string faults = bytes.compare(0, written.size(), written) ? ", written back otherwise" : "";
+    std::string shown =
+        Fields(s) + (bytes.compare(0, written.size(), written) ? ", written back otherwise" : "");
     for (size_t cut = 0; cut < written.size(); ++cut)
         if (ReadRecord(bytes.substr(0, cut), s) != kErrorMalformed)
-            faults += ", read when cut to " + std::to_string(cut);
-    return shown + faults;
+            shown += ", read when cut to " + std::to_string(cut);
+    return shown;
 }
 
-std::string Status(Case&, const std::string& line)
+std::string ProxiesPath()
 {
-    int32_t status = 0;
-    return ParseStatusCode(line.c_str(), status) ? std::to_string(status) : "none";
+    char path[kFolderPathSize];
+    GetPrefsFolder(path);
+    ReplaceFileName(path, sizeof path, kProxiesFileName);
+    return path;
 }
 
-// A number parsed from the text; a refused one leaves its destination alone.
-std::string Parsed(NumberParse (*parse)(const char*, uint32_t&), const std::string& text)
+// Saves the process's settings: whether changes stay unsaved, and "no file",
+// "a folder" or what the file holds, with whether others may read it.
+std::string Save(Case&, const std::string&)
 {
-    uint32_t value = 7;
-    NumberParse result = parse(text.c_str(), value);
-    if (result == NumberParse::kValue)
-        return std::to_string(value);
-    return (result == NumberParse::kNone ? "none" : "too large") +
-           std::string(value != 7 ? ", value changed" : "");
+    ProxySettings::Instance().Save();
+    std::string shown = ProxySettings::Instance().IsDirty() ? "dirty, " : "clean, ";
+    struct stat info;
+    if (stat(UnixPath(ProxiesPath()).c_str(), &info) != 0)
+        return shown + "no file";
+    if (S_ISDIR(info.st_mode))
+        return shown + "a folder";
+    return shown + ReadWholeFile(ProxiesPath()).bytes + (info.st_mode & 077 ? ", for others too" : "");
 }
 
-std::string Decimal(Case&, const std::string& text) { return Parsed(ParseDecimalU32, text); }
-std::string Chunk(Case&, const std::string& text) { return Parsed(ParseChunkSize, text); }
-
-std::string Range(Case&, const std::string& text)
+std::string Load(Case&, const std::string&)
 {
-    uint32_t first = 0, last = 0, length = 0;
-    if (!ParseContentRange(text.c_str(), first, last, length))
-        return "none";
-    return std::to_string(first) + "-" + std::to_string(last) + "/" + std::to_string(length);
+    ProxySettings loaded;
+    loaded.Load();
+    return Fields(loaded) + (loaded.IsDirty() ? ", dirty" : "");
 }
 
-std::string Encoded(Case&, const std::string& text)
+std::string Disable(Case&, const std::string&)
 {
-    char out[128];
-    std::memset(out, '#', sizeof out);
-    Base64Encode(out, text.c_str());
-    uint32_t size = Base64EncodedSize(static_cast<uint32_t>(std::strlen(text.c_str())));
-    return (out[0] ? out : "(empty)") +
-           (size == std::strlen(out) + 1 ? "" : ", sized " + std::to_string(size));
+    ProxySettings::Instance().DisableIncomplete();
+    return Fields(ProxySettings::Instance());
 }
-
-const char* TextOrNull(const std::string& text) { return text == "(null)" ? nullptr : text.c_str(); }
-
-std::string Compare(Case&, const std::string& value)
-{
-    std::string left = value.substr(0, value.find('|')), right = value.substr(left.size() + 1);
-    const char* a = TextOrNull(left);
-    const char* b = TextOrNull(right);
-    std::string shown = CompareNoCase(a, b) == 0 ? "equal" : "differ";
-    shown += StartsWithNoCase(a, b) ? ", prefix" : ", no prefix";
-    return shown + (!a || !b ? "" : HasPrefixNoCase(a, b, 3) ? ", first 3 alike" : ", first 3 differ");
-}
-
-std::string Digits(Case&, const std::string& text) { return std::to_string(ParseDecimal(TextOrNull(text))); }
 
 typedef std::string (*Act)(Case&, const std::string&);
-const std::map<std::string, Act> kActs = {{"get", Get},        {"connect", Connect}, {"exchange", Exchange},
-                                          {"record", Record},  {"status", Status},   {"decimal", Decimal},
-                                          {"chunk", Chunk},    {"range", Range},     {"base64", Encoded},
-                                          {"nocase", Compare}, {"digits", Digits}};
+const std::map<std::string, Act> kActs = {{"get", Get},        {"connect", Connect},   {"exchange", Exchange},
+                                          {"open", Open},      {"readline", ReadLine}, {"read", Read},
+                                          {"write", Write},    {"close", Close},       {"resolve", Resolve},
+                                          {"record", Record},  {"save", Save},         {"load", Load},
+                                          {"disable", Disable}};
 
 void RunCaseFile(const std::string& path)
 {
     for (Case& c : ReadCases(path)) {
+        for (const std::string& bytes : c.setUp["file"]) WriteWholeFile(ProxiesPath(), bytes);
+        if (c.setUp.count("folder")) {
+            DeleteFileA(ProxiesPath().c_str());
+            CreateDirectoryA(ProxiesPath().c_str(), nullptr);
+        }
+        ProxySettings::Instance().Load();
         UseNoProxy();
         for (const std::string& http : c.setUp["http-proxy"]) UseProxy(false, http);
         for (const std::string& socks : c.setUp["socks-proxy"]) UseProxy(true, socks);
@@ -271,13 +359,14 @@ void RunCaseFile(const std::string& path)
             peer->largestPiece = Number(c, "pieces");
             peer->silentAtEnd = c.setUp.count("silent");
         }
-        ScopedNetTiming clock(Number(c, "clock"));
+        ScopedNetTiming clock(Number(c, "clock"), 30000, Number(c, "idle", 60000));
         std::string shown;
         for (const auto& act : c.acts) {
             auto known = kActs.find(act.first);
             shown += (known == kActs.end() ? "no act " + act.first : known->second(c, act.second)) + "\n";
         }
         EXPECT_EQ(shown, c.expected) << path << ": " << c.name;
+        for (SOCKET end : c.served) closesocket(end);
     }
 }
 
@@ -285,9 +374,10 @@ void RunCaseFile(const std::string& path)
 
 TEST(ProtocolCases, EveryCaseFileShowsWhatItExpects)
 {
+    WinsockSession winsock;
     SetHttpConnectionMaker(MakeWebConnection);
     SetServiceConnectionMaker(MakeServiceConnection);
-    for (const char* topic : {"http", "socks", "service", "proxies", "text"}) {
+    for (const char* topic : {"http", "socks", "service", "tcp", "proxies"}) {
         std::string folder = WindowsPath(SourceDir() + "/tests/data/" + topic + "/");
         std::vector<std::string> names = ListNames(folder);
         std::sort(names.begin(), names.end());
