@@ -24,7 +24,6 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,7 +38,7 @@ struct Case {
     std::map<std::string, std::vector<std::string>> setUp;
     std::vector<std::pair<std::string, std::string>> acts;
     std::string expected;
-    std::map<std::string, std::unique_ptr<TcpConnection>> tcp;
+    std::map<std::string, TcpConnection> tcp;
     std::vector<SOCKET> served;
 };
 
@@ -186,21 +185,11 @@ std::string Exchange(Case& c, const std::string&)
 // of the connection sends the case's next reply.
 std::string Open(Case& c, const std::string& value)
 {
-    static SOCKET listener = [] {
-        SOCKET handle = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in local = {AF_INET, htons(7000), {}, {}};
-        local.sin_addr.s_addr = inet_addr("127.0.0.10");
-        bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof local);
-        listen(handle, 8);
-        return handle;
-    }();
-    std::string name = value.substr(0, value.find(' '));
-    std::unique_ptr<TcpConnection>& connection = c.tcp[name];
-    if (!connection)
-        connection.reset(new TcpConnection);
-    ErrorCode code = ThrownCode([&] { connection->Connect(value.substr(name.size() + 1).c_str(), 7000); });
+    static SOCKET listener = BoundSocket("127.0.0.10", 7000);
+    TcpConnection& connection = c.tcp[value.substr(0, value.find(' '))];
+    ErrorCode code = ThrownCode([&] { connection.Connect(value.substr(value.find(' ') + 1).c_str(), 7000); });
     if (code != 0)
-        return Failed(code) + (connection->closed ? ", closed" : ", open");
+        return Failed(code) + (connection.closed ? ", closed" : ", open");
     c.served.push_back(accept(listener, nullptr, nullptr));
     std::string reply =
         c.served.size() <= c.setUp["reply"].size() ? c.setUp["reply"][c.served.size() - 1] : "";
@@ -208,15 +197,12 @@ std::string Open(Case& c, const std::string& value)
     if (c.setUp.count("hangup"))
         shutdown(c.served.back(), 1);  // SD_SEND
     char peer[16];
-    FormatIPv4(peer, connection->peerAddress);
-    return "ok " + std::string(peer) + " from " + std::to_string(connection->localAddress >> 24);
+    FormatIPv4(peer, connection.peerAddress);
+    return "ok " + std::string(peer) + " from " + std::to_string(connection.localAddress >> 24);
 }
 
 // The connection that "NAME ARGUMENT" names, and the argument.
-TcpConnection& Named(Case& c, const std::string& value)
-{
-    return *c.tcp.at(value.substr(0, value.find(' ')));
-}
+TcpConnection& Named(Case& c, const std::string& value) { return c.tcp.at(value.substr(0, value.find(' '))); }
 std::string Argument(const std::string& value) { return value.substr(value.find(' ') + 1); }
 
 std::string ReadLine(Case& c, const std::string& value)

@@ -10,37 +10,18 @@
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_env.h"
 
-#include <memory>
 #include <string>
-
-namespace {
-
-// A socket bound to the address and port, or INVALID_SOCKET.
-SOCKET Bound(const char* address, uint16_t port, int type)
-{
-    SOCKET handle = socket(AF_INET, type, 0);
-    sockaddr_in local = {};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(port);
-    local.sin_addr.s_addr = inet_addr(address);
-    return bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 ? handle : INVALID_SOCKET;
-}
-
-}  // namespace
 
 TEST(TcpConnection, ConnectAndLookupGiveUpAtTheConnectLimit)
 {
     WinsockSession winsock;
     // A listener that never accepts, with its queue filled: further
     // handshakes get no answer and the connect waits.
-    SOCKET listener = Bound("127.0.0.10", 7000, SOCK_STREAM);
-    ASSERT_TRUE(listener != INVALID_SOCKET && listen(listener, 1) == 0);
+    SOCKET listener = BoundSocket("127.0.0.10", 7000, SOCK_STREAM, 1);
+    ASSERT_NE(listener, INVALID_SOCKET);
     ScopedNetTiming limits(0, 300);
-    std::unique_ptr<TcpConnection> fillers[4];
-    for (auto& filler : fillers) {
-        filler.reset(new TcpConnection);
-        ThrownCode([&] { filler->Connect("127.0.0.10", 7000); });
-    }
+    TcpConnection fillers[4];
+    for (TcpConnection& filler : fillers) ThrownCode([&] { filler.Connect("127.0.0.10", 7000); });
     TcpConnection connection;
     DWORD start = GetTickCount();
     EXPECT_EQ(ThrownCode([&] { connection.Connect("127.0.0.10", 7000); }), kErrorConnection);
@@ -48,7 +29,7 @@ TEST(TcpConnection, ConnectAndLookupGiveUpAtTheConnectLimit)
 
     // A name server that takes every question and answers none: the lookup
     // ends at the connect limit, not after the resolver's 5 s per try.
-    SOCKET nameServer = Bound("127.0.0.53", 53, SOCK_DGRAM);
+    SOCKET nameServer = BoundSocket("127.0.0.53", 53, SOCK_DGRAM);
     std::string conf = TestRoot() + "/resolv.conf";
     ASSERT_TRUE(nameServer != INVALID_SOCKET && WriteWholeFile(WindowsPath(conf), "nameserver 127.0.0.53\n"));
     ASSERT_EQ(RunHost("mount --bind " + ShellQuoted(conf) + " /etc/resolv.conf").exitCode, 0);

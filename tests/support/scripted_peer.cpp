@@ -1,23 +1,20 @@
-#include <windows.h>
-
 #include "tests/support/scripted_peer.h"
 
 struct ScriptedPeer::State {
     std::vector<PeerScript> scripts;
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
+    SOCKET listener = INVALID_SOCKET;
     HANDLE thread = nullptr;
     volatile LONG stop = 0;
-    bool completed = false;
 };
 
 namespace {
 
 typedef ScriptedPeer::State State;
 
-sockaddr_in Address(const std::string& address, uint16_t port)
+sockaddr_in Address(const char* address, uint16_t port)
 {
     sockaddr_in ipv4 = {AF_INET, htons(port), {}, {}};
-    ipv4.sin_addr.s_addr = inet_addr(address.c_str());
+    ipv4.sin_addr.s_addr = inet_addr(address);
     return ipv4;
 }
 
@@ -35,14 +32,13 @@ fd_set Readable(SOCKET first, SOCKET second)
     return readable;
 }
 
-// False when the server cannot be reached or the relay stops.
-bool RunRelay(State& state, SOCKET client, const PeerStep& step)
+void RunRelay(State& state, SOCKET client, const PeerStep& step)
 {
     SOCKET server = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in target = Address(step.address, step.port);
-    bool reached = connect(server, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0;
+    sockaddr_in target = Address(step.address.c_str(), step.port);
     uint32_t answered = 0;
-    for (bool open = reached; open && !state.stop && answered < step.cut;) {
+    bool open = connect(server, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0;
+    while (open && !state.stop && answered < step.cut) {
         fd_set readable = Readable(client, server);
         for (SOCKET from : {client, server}) {
             char bytes[4096];
@@ -55,21 +51,18 @@ bool RunRelay(State& state, SOCKET client, const PeerStep& step)
         }
     }
     closesocket(server);
-    return reached && !state.stop;
 }
 
 DWORD WINAPI Serve(void* parameter)
 {
     State& state = *static_cast<State*>(parameter);
-    size_t served = 0;
-    for (bool ran = true; ran && served < state.scripts.size() && !state.stop;) {
+    for (size_t served = 0; served < state.scripts.size() && !state.stop;) {
         fd_set ready = Readable(state.listener, state.listener);
         if (!FD_ISSET(state.listener, &ready))
             continue;
         SOCKET client = accept(state.listener, nullptr, nullptr);
-        for (const PeerStep& step : state.scripts[served++]) ran = ran && RunRelay(state, client, step);
+        for (const PeerStep& step : state.scripts[served++]) RunRelay(state, client, step);
         closesocket(client);
-        state.completed = ran && served == state.scripts.size();
     }
     return 0;
 }
@@ -82,12 +75,8 @@ ScriptedPeer::ScriptedPeer(const char* address, uint16_t port, std::vector<PeerS
     : state(new State)
 {
     state->scripts = std::move(scripts);
-    BOOL reuse = TRUE;
-    setsockopt(state->listener, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
-               sizeof reuse);
-    sockaddr_in local = Address(address, port);
-    if (bind(state->listener, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
-        listen(state->listener, 8) == 0)
+    state->listener = BoundSocket(address, port);
+    if (state->listener != INVALID_SOCKET)
         state->thread = CreateThread(nullptr, 0, Serve, state.get(), 0, nullptr);
 }
 
@@ -99,7 +88,7 @@ ScriptedPeer::~ScriptedPeer()
 
 bool ScriptedPeer::Listening() const { return state->thread != nullptr; }
 
-bool ScriptedPeer::Finish(uint32_t waitMs)
+void ScriptedPeer::Finish(uint32_t waitMs)
 {
     if (state->thread && WaitForSingleObject(state->thread, waitMs) != WAIT_OBJECT_0) {
         state->stop = 1;
@@ -110,7 +99,20 @@ bool ScriptedPeer::Finish(uint32_t waitMs)
     state->thread = nullptr;
     closesocket(state->listener);
     state->listener = INVALID_SOCKET;
-    return state->completed;
+}
+
+SOCKET BoundSocket(const char* address, uint16_t port, int type, int backlog)
+{
+    SOCKET handle = socket(AF_INET, type, 0);
+    // A relay made again at once must not find its port still taken.
+    BOOL reuse = TRUE;
+    setsockopt(handle, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
+    sockaddr_in local = Address(address, port);
+    if (bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+        (type != SOCK_STREAM || listen(handle, backlog) == 0))
+        return handle;
+    closesocket(handle);
+    return INVALID_SOCKET;
 }
 
 WinsockSession::WinsockSession()

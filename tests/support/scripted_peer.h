@@ -4,6 +4,8 @@
 // Test thread for the interface.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,14 +33,18 @@ public:
     ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
     bool Listening() const;
-    // Waits up to waitMs for every script to run to its end (true), then stops.
-    bool Finish(uint32_t waitMs = 10000);
+    // Waits up to waitMs for every script to run to its end, then stops.
+    void Finish(uint32_t waitMs = 10000);
 
     struct State;
 
 private:
     std::unique_ptr<State> state;
 };
+
+// A socket bound to address:port, listening when it is a stream socket; or
+// INVALID_SOCKET.
+SOCKET BoundSocket(const char* address, uint16_t port, int type = SOCK_STREAM, int backlog = 8);
 
 class WinsockSession {
 public:
