@@ -35,10 +35,7 @@ TcpConnection::TcpConnection()
     setsockopt(socketHandle, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&idleMs), sizeof idleMs);
 }
 
-TcpConnection::~TcpConnection()
-{
-    Close();
-}
+TcpConnection::~TcpConnection() { Close(); }
 
 ErrorCode TcpConnection::FailureCode(bool receiving) const
 {
@@ -51,6 +48,9 @@ ErrorCode TcpConnection::FailureCode(bool receiving) const
 
 void TcpConnection::Write(const void* data, uint32_t length)
 {
+    // Once released, the handle may name another connection's socket.
+    if (socketReleased)
+        throw ErrorCode(kErrorCancelled);
     const char* bytes = static_cast<const char*>(data);
     while (length > 0) {
         int asked = length > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(length);
@@ -66,6 +66,8 @@ uint32_t TcpConnection::Read(void* buffer, uint32_t length)
 {
     if (length == 0)
         return 0;
+    if (socketReleased)
+        throw ErrorCode(kErrorCancelled);
     // recv takes an int: a larger request is served in part, as any
     // receive may be.
     int asked = length > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(length);
@@ -79,6 +81,10 @@ uint32_t TcpConnection::Read(void* buffer, uint32_t length)
 
 void TcpConnection::WaitUntilReadable(uint32_t start, uint32_t budgetMs)
 {
+    // The Read that follows reports the close without waiting on a handle
+    // that may by now be another socket's.
+    if (socketReleased)
+        return;
     uint32_t elapsed = NetClock() - start;
     if (elapsed >= budgetMs)
         throw ErrorCode(kErrorLineTimeout);
@@ -92,10 +98,7 @@ void TcpConnection::WaitUntilReadable(uint32_t start, uint32_t budgetMs)
         throw ErrorCode(kErrorLineTimeout);
 }
 
-void TcpConnection::ReadLine(char* buffer, uint32_t size)
-{
-    ReadLineWithinBudget(buffer, size);
-}
+void TcpConnection::ReadLine(char* buffer, uint32_t size) { ReadLineWithinBudget(buffer, size); }
 
 void TcpConnection::Close()
 {
@@ -107,10 +110,7 @@ void TcpConnection::Close()
     }
 }
 
-uint32_t TcpConnection::ResolveHost(const char* name)
-{
-    return ResolveHostAddress(name);
-}
+uint32_t TcpConnection::ResolveHost(const char* name) { return ResolveHostAddress(name); }
 
 void TcpConnection::ConnectWithinLimit(const sockaddr_in& address)
 {

@@ -18,10 +18,11 @@ public:
     TcpConnection();
     ~TcpConnection() override;
 
-    // A failed send throws -2 after Close, otherwise the system's error code.
+    // Throws -2 after Close, whose socket it never touches again; a failed
+    // send otherwise throws the system's error code.
     void Write(const void* data, uint32_t length) override;
-    // The peer's close throws -1; a failed receive throws -2 after Close,
-    // -255 after the receive idle limit, otherwise the system's error code.
+    // Throws -2 after Close, as Write; the peer's close throws -1, a receive
+    // that meets the idle limit -255, another failure the system's error code.
     uint32_t Read(void* buffer, uint32_t length) override;
     void ReadLine(char* buffer, uint32_t size) override;
     // Marks the connection aborted and closes the socket once.

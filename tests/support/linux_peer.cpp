@@ -1,126 +1,43 @@
 #include "tests/support/linux_peer.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
+#include "tests/support/test_env.h"
+
 #include <cstdlib>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
-
-namespace {
-
-// The variable's value (tests/support/test_env.h cannot be used beside the
-// Linux socket headers here).
-std::string Variable(const char* name, const char* fallback)
-{
-    const char* value = std::getenv(name);
-    return value ? value : fallback;
-}
-
-void SleepMs(long ms)
-{
-    timespec pause = {ms / 1000, (ms % 1000) * 1000000L};
-    nanosleep(&pause, nullptr);
-}
-
-void MakeFolders(const std::string& path)
-{
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
-    mkdir(path.c_str(), 0755);
-}
-
-// Straight system calls and no htons: in a Winelib program the plain names
-// socket, connect, close and htons may bind to the Windows socket functions,
-// which take their arguments another way.
-bool PortAccepts(const std::string& address, uint16_t port)
-{
-    long probe = syscall(SYS_socket, AF_INET, SOCK_STREAM, 0);
-    if (probe < 0)
-        return false;
-    sockaddr_in target = {};
-    target.sin_family = AF_INET;
-    uint8_t* portBytes = reinterpret_cast<uint8_t*>(&target.sin_port);
-    portBytes[0] = static_cast<uint8_t>(port >> 8);
-    portBytes[1] = static_cast<uint8_t>(port);
-    inet_pton(AF_INET, address.c_str(), &target.sin_addr);
-    bool accepted = syscall(SYS_connect, probe, &target, sizeof target) == 0;
-    syscall(SYS_close, probe);
-    return accepted;
-}
-
-// Reaps the child if it has ended; true when it is gone.
-bool Reaped(int pid)
-{
-    int status = 0;
-    pid_t result = waitpid(pid, &status, WNOHANG);
-    return result == pid || (result < 0 && errno == ECHILD);
-}
-
-}  // namespace
 
 bool WriteUnixFile(const std::string& path, const std::string& bytes)
 {
-    MakeFolders(path.substr(0, path.rfind('/')));
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    RunHost("mkdir -p " + ShellQuoted(path.substr(0, path.rfind('/'))));
+    return WriteWholeFile(WindowsPath(path), bytes);
 }
 
 LinuxPeer::LinuxPeer(const std::string& kind, const std::string& address, uint16_t port,
                      const std::vector<std::string>& extra)
     : pid(-1),
       ready(false),
-      folder(Variable("QV_TEST_ROOT", "/tmp") + "/peers/" + kind + "-" + address + "-" + std::to_string(port))
+      folder(TestRoot() + "/peers/" + kind + "-" + address + "-" + std::to_string(port))
 {
-    MakeFolders(folder);
-    std::string script = Variable("QV_SOURCE_DIR", ".") + "/tests/support/net-peer";
-    std::vector<std::string> arguments = {"bash", script, kind, folder, address, std::to_string(port)};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(&argument[0]);
-    argv.push_back(nullptr);
-    // A clean environment: the sanitizer preload of the test must not reach
-    // the servers.
-    char path[] = "PATH=/usr/sbin:/usr/bin:/sbin:/bin";
-    char locale[] = "LANG=C";
-    char* envp[] = {path, locale, nullptr};
-    std::string log = folder + "/server.log";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t child = -1;
-    if (posix_spawn(&child, "/bin/bash", &actions, nullptr, argv.data(), envp) == 0)
-        pid = child;
-    posix_spawn_file_actions_destroy(&actions);
-    for (int tries = 0; pid > 0 && tries < 500 && !ready; ++tries) {
-        ready = PortAccepts(address, port);
-        if (!ready)
-            SleepMs(20);
-    }
+    // The server runs in the background with a clean environment (the
+    // sanitizer's preload must not reach it) and its output in its folder;
+    // then bash's /dev/tcp tries the port until it accepts.
+    std::string start = "mkdir -p " + ShellQuoted(folder) +
+                        "; env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C bash " +
+                        ShellQuoted(SourceDir() + "/tests/support/net-peer") + " " + kind + " " +
+                        ShellQuoted(folder) + " " + address + " " + std::to_string(port);
+    for (const std::string& argument : extra) start += " " + ShellQuoted(argument);
+    start += " >" + ShellQuoted(folder + "/server.log") +
+             " 2>&1 </dev/null & echo $!; for i in $(seq 500); do (: <>/dev/tcp/" + address + "/" +
+             std::to_string(port) + ") 2>/dev/null && exit 0; sleep 0.02; done; exit 1";
+    HostRun run = RunHost("bash -c " + ShellQuoted(start));
+    pid = std::atoi(run.output.c_str());
+    ready = pid > 0 && run.exitCode == 0;
 }
 
 LinuxPeer::~LinuxPeer()
 {
-    if (pid <= 0)
-        return;
-    kill(pid, SIGTERM);
-    for (int tries = 0; tries < 150; ++tries) {
-        if (Reaped(pid))
-            return;
-        SleepMs(20);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    // The server is no child of ours: once it has ended it may stay a zombie
+    // until the namespace's first process reaps it.
+    std::string status = "/proc/" + std::to_string(pid) + "/status";
+    if (pid > 0)
+        RunHost("kill " + std::to_string(pid) + "; for i in $(seq 150); do grep -qs '^State:.[^Z]' " +
+                status + " || exit 0; sleep 0.02; done; kill -9 " + std::to_string(pid));
 }

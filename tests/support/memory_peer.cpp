@@ -2,7 +2,7 @@
 
 #include "base/error_code.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 MemoryPeer g_webPeer;
@@ -13,10 +13,7 @@ namespace {
 uint32_t g_now = 0;
 uint32_t g_step = 0;
 
-uint32_t SteppingClock()
-{
-    return g_now += g_step;
-}
+uint32_t SteppingClock() { return g_now += g_step; }
 
 }  // namespace
 
@@ -34,8 +31,6 @@ void MemoryPeer::Script(std::vector<std::string> scriptedReplies)
     scripted = true;
 }
 
-MemoryConnection::MemoryConnection(MemoryPeer& peer) : peer(peer) {}
-
 void MemoryConnection::Write(const void* data, uint32_t length)
 {
     if (closed)
@@ -52,33 +47,15 @@ uint32_t MemoryConnection::Read(void* buffer, uint32_t length)
         return 0;
     if (peer.at >= peer.size)
         throw peer.silentAtEnd ? kErrorLineTimeout : kErrorConnection;
-    size_t piece = 1 + (peer.at * 2654435761u >> 7) % 1024;
-    if (peer.largestPiece != 0 && piece > peer.largestPiece)
-        piece = peer.largestPiece;
-    size_t count = peer.size - peer.at;
-    count = count < length ? count : length;
-    count = count < piece ? count : piece;
+    size_t piece = peer.largestPiece ? peer.largestPiece : 1 + (peer.at * 2654435761u >> 7) % 1024;
+    size_t count = std::min(std::min(peer.size - peer.at, size_t(length)), piece);
     std::memcpy(buffer, peer.data + peer.at, count);
     peer.at += count;
     return static_cast<uint32_t>(count);
 }
 
-void MemoryConnection::ReadLine(char* buffer, uint32_t size)
-{
-    ReadLineWithinBudget(buffer, size);
-}
-
-void MemoryConnection::Close()
-{
-    closed = true;
-}
-
 uint32_t MemoryConnection::ResolveHost(const char* name)
 {
-    unsigned a, b, c, d;
-    char rest;
-    if (std::sscanf(name, "%u.%u.%u.%u%c", &a, &b, &c, &d, &rest) == 4 && (a | b | c | d) < 256)
-        return a << 24 | b << 16 | c << 8 | d;
     if (std::strcmp(name, "nowhere.quorvalent.test") == 0)
         throw kErrorConnection;
     return 0x7F00000Au;
@@ -111,24 +88,9 @@ void MemoryConnection::WaitUntilReadable(uint32_t start, uint32_t budgetMs)
         throw kErrorLineTimeout;
 }
 
-Connection* MakeWebConnection()
-{
-    return new MemoryConnection(g_webPeer);
-}
-
-Connection* MakeServiceConnection()
-{
-    return new MemoryConnection(g_servicePeer);
-}
-
 ScopedNetTiming::ScopedNetTiming(uint32_t stepMs, uint32_t connectMs, uint32_t receiveIdleMs)
 {
     g_now = 0;
     g_step = stepMs;
     saved = SetNetTiming({stepMs ? SteppingClock : nullptr, connectMs, receiveIdleMs});
-}
-
-ScopedNetTiming::~ScopedNetTiming()
-{
-    SetNetTiming(saved);
 }

@@ -2,8 +2,7 @@
 // fuzz targets, and a scoped hold on the network code's clock and limits.
 // Reads take a connection's bytes in order, in pieces of varying size (as
 // receives deliver them); the end of the bytes is the peer's close, or
-// silence that outlasts any wait. The peer records where each connection
-// went and what the client wrote on it.
+// silence that outlasts any wait. Test thread only.
 #pragma once
 
 #include "net/connection.h"
@@ -15,8 +14,7 @@
 #include <vector>
 
 struct MemoryPeer {
-    // One stream for every connection, each continuing where the last one
-    // stopped, as a redirect or a repeated request reaches the next answer.
+    // One stream for every connection, each going on where the last stopped.
     void Reset(const uint8_t* bytes, size_t length);
     // One reply per connection, in order; a connect beyond them fails (-1).
     void Script(std::vector<std::string> replies);
@@ -27,7 +25,7 @@ struct MemoryPeer {
     uint32_t connects = 0;
     std::vector<std::string> replies;
     bool scripted = false;
-    // "host:port" of each connect, and what the client wrote on each.
+    // "host:port" of each connect, and what the client wrote on it.
     std::vector<std::string> targets;
     std::vector<std::string> sent;
     // At the end of its bytes the peer stays silent instead of closing.
@@ -36,16 +34,15 @@ struct MemoryPeer {
     uint32_t largestPiece = 0;
 };
 
-// Dotted text is its address, "nowhere.quorvalent.test" does not resolve,
-// every other name is 127.0.0.10.
+// "nowhere.quorvalent.test" does not resolve; every other name is 127.0.0.10.
 class MemoryConnection : public Connection {
 public:
-    explicit MemoryConnection(MemoryPeer& peer);
+    explicit MemoryConnection(MemoryPeer& peer) : peer(peer) {}
 
     void Write(const void* data, uint32_t length) override;
     uint32_t Read(void* buffer, uint32_t length) override;
-    void ReadLine(char* buffer, uint32_t size) override;
-    void Close() override;
+    void ReadLine(char* buffer, uint32_t size) override { ReadLineWithinBudget(buffer, size); }
+    void Close() override { closed = true; }
     uint32_t ResolveHost(const char* name) override;
     void Connect(const char* host, uint16_t port) override;
     void WaitUntilReadable(uint32_t start, uint32_t budgetMs) override;
@@ -54,21 +51,19 @@ private:
     MemoryPeer& peer;
 };
 
-// Makers for SetHttpConnectionMaker and SetServiceConnectionMaker:
-// connections to these two peers.
+// Connections to these two peers, for SetHttpConnectionMaker and
+// SetServiceConnectionMaker.
 extern MemoryPeer g_webPeer;
 extern MemoryPeer g_servicePeer;
-Connection* MakeWebConnection();
-Connection* MakeServiceConnection();
+inline Connection* MakeWebConnection() { return new MemoryConnection(g_webPeer); }
+inline Connection* MakeServiceConnection() { return new MemoryConnection(g_servicePeer); }
 
 // While it lives, NetClock moves stepMs on at every reading (0 keeps the
-// real clock) and sockets get the given limits.
+// real clock) and sockets made meanwhile get the given limits.
 class ScopedNetTiming {
 public:
     explicit ScopedNetTiming(uint32_t stepMs, uint32_t connectMs = 30000, uint32_t receiveIdleMs = 60000);
-    ~ScopedNetTiming();
-    ScopedNetTiming(const ScopedNetTiming&) = delete;
-    ScopedNetTiming& operator=(const ScopedNetTiming&) = delete;
+    ~ScopedNetTiming() { SetNetTiming(saved); }
 
 private:
     NetTiming saved;

@@ -8,9 +8,8 @@
 
 inline void UseNoProxy()
 {
-    ProxySettings& settings = ProxySettings::Instance();
-    settings.SetHttpEnabled(false);
-    settings.SetSocksEnabled(false);
+    ProxySettings::Instance().SetHttpEnabled(false);
+    ProxySettings::Instance().SetSocksEnabled(false);
 }
 
 inline void UseHttpProxy(const char* host, uint16_t port, const char* user, const char* password)
