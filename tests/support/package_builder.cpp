@@ -1,7 +1,11 @@
 #include "tests/support/package_builder.h"
 
+#include "tests/support/test_env.h"
+#include "tools/pack/key_files.h"
 #include "tools/pack/lzma_encode.h"
+#include "tools/pack/package_signer.h"
 
+#include <algorithm>
 #include <random>
 
 namespace testing_package {
@@ -16,6 +20,8 @@ std::vector<uint8_t> Package(const std::vector<uint8_t>& body, uint32_t archiveS
                         package.data());
     package.insert(package.end(), body.begin(), body.end());
     package.insert(package.end(), trailing, 'T');
+    std::string error;
+    SignPackage(&package, TestSigningSeed(), &error);
     return package;
 }
 
@@ -28,6 +34,17 @@ std::string AnswerHead(const std::string& file, size_t offset)
 }
 
 }  // namespace
+
+const uint8_t* TestSigningSeed()
+{
+    static uint8_t seed[kPrivateSeedSize];
+    static bool read = false;
+    std::string error;
+    if (!read && !ReadPrivateKey(WindowsPath(BuildDir() + "/keys/private-key.pem"), seed, &error))
+        std::fill(seed, seed + sizeof seed, 0x5E);
+    read = true;
+    return seed;
+}
 
 std::vector<uint8_t> StoredPackage(const std::vector<uint8_t>& archive, uint32_t number, uint8_t flags,
                                    uint32_t trailing)

@@ -50,12 +50,17 @@ private:
 
 // A package whose body is the archive as it is (archive size = compressed
 // size) followed by trailing bytes "T", or the archive LZMA-encoded as the
-// package tool does it (EncodeLzma).
+// package tool does it (EncodeLzma); either signed with the test key, whose
+// signature block adds kSignatureBlockSize trailing bytes.
 std::vector<uint8_t> StoredPackage(const std::vector<uint8_t>& archive, uint32_t number = 1,
                                    uint8_t flags = 0, uint32_t trailing = 0);
 std::vector<uint8_t> CompressedPackage(const std::vector<uint8_t>& archive, uint32_t number = 1,
                                        uint8_t flags = 0, bool endMarker = true);
 std::vector<uint8_t> EncodeLzma(const std::vector<uint8_t>& data, bool endMarker);
+// The test key's 32-byte seed: the build's development key, which the
+// installer and the tests of a default build trust (a fixed key where the
+// build made none).
+const uint8_t* TestSigningSeed();
 inline std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // A web server's answer to a request for the file from offset on: "200 OK"
