@@ -109,5 +109,5 @@ std::string DescribeSignatureBlock(const std::vector<uint8_t>& package)
         case kBlockPresent:
             break;
     }
-    return "signature: Ed25519ph, key id " + FormatKeyId(block.keyId) + " (not checked; --verify checks it)";
+    return "signature: Ed25519ph, key id " + FormatKeyId(block.keyId);
 }

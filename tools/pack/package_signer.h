@@ -24,5 +24,5 @@ bool CheckPackageSignature(const std::vector<uint8_t>& package, const PackageTru
                            SignatureCheck* check, std::string* error);
 
 // A line that describes the block ending the package's trailing bytes,
-// without checking it.
+// without checking it (--verify checks it).
 std::string DescribeSignatureBlock(const std::vector<uint8_t>& package);
