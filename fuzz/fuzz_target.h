@@ -38,6 +38,7 @@ DECLARE_FUZZ_TARGET(HttpResponse);
 DECLARE_FUZZ_TARGET(SocksReply);
 DECLARE_FUZZ_TARGET(ServiceExchange);
 DECLARE_FUZZ_TARGET(IconList);
+DECLARE_FUZZ_TARGET(PackageSignature);
 
 // Big-endian words for the seed writers.
 std::string FuzzWord(uint32_t value);

@@ -15,6 +15,7 @@ const FuzzTarget kFuzzTargets[] = {
     {"socks-reply", FuzzSocksReply, SeedSocksReply},
     {"service-exchange", FuzzServiceExchange, SeedServiceExchange},
     {"icon-list", FuzzIconList, SeedIconList},
+    {"package-signature", FuzzPackageSignature, SeedPackageSignature},
     {nullptr, nullptr, nullptr},
 };
 

@@ -10,6 +10,7 @@
 #include "package/download_state.h"
 #include "package/package_format.h"
 #include "package/package_job.h"
+#include "package/package_trust.h"
 
 #include <cstring>
 
@@ -22,12 +23,25 @@ void AlertDownloadNotCompleted()
     ShowAlert("Download Not Completed", "The download could not be completed");
 }
 
+void AlertNotVerified()
+{
+    ShowAlert("Update Not Verified",
+              "The update could not be verified as a genuine, current Quorvalent release, so it was not "
+              "installed. Please try again later.");
+}
+
 }  // namespace
 
 void PackageJob::DownloadPackage(const char* url, uint32_t number)
 {
     compressedSize = 0;
     packageNumber = number;
+    // An older release, however well signed, may carry a fault that a later
+    // one mended.
+    if (number < trust->minimumPackageNumber) {
+        AlertNotVerified();
+        throw ErrorCode(kErrorMalformed);
+    }
     try {
         CheckDiskSpace();
         FetchPackage(url);
@@ -53,6 +67,10 @@ void PackageJob::FetchPackage(const char* url)
     HttpDownloader downloader;
     uint32_t received = ReadDownloadState(*this);
     bool resuming = compressedSize != 0;
+    if (resuming) {
+        StartVerification();
+        VerifyBody(body, received);
+    }
     if (resuming && received == compressedSize + trailingSize) {
         // The whole body was already stored: asking for bytes past its end
         // would fail the same way on every try.
@@ -102,6 +120,7 @@ void PackageJob::ReadResponseHeader(HttpDownloader& downloader)
     if (uint64_t(header.compressedSize) + header.trailingSize > kMaximumBodySize)
         throw ErrorCode(kErrorMalformed);
     ApplyHeader(header);
+    StartVerification();
 }
 
 void PackageJob::CheckResumedRange(const HttpDownloader& downloader, uint32_t received)
@@ -135,6 +154,9 @@ uint32_t PackageJob::ReceiveBody(HttpDownloader& downloader, uint32_t received, 
         }
         if (uint32_t(count) > total - received)
             throw ErrorCode(kErrorMalformed);
+        // Hashed while the bytes are fresh, so that the check costs nothing
+        // noticeable once the body is complete.
+        VerifyBody(body + received, uint32_t(count));
         received += uint32_t(count);
         flag = 1;
     }
@@ -145,9 +167,14 @@ void PackageJob::CompleteBody()
 {
     const uint32_t total = compressedSize + trailingSize;
     // Before decompression and installation, so that their failures do not
-    // bring a stale state back.
+    // bring a stale state back; a forged or damaged body must never be
+    // resumed either.
     DeleteDownloadState();
     ReportProgress(total, total, 1);
+    if (!SignatureAccepted()) {
+        AlertNotVerified();
+        throw ErrorCode(kErrorMalformed);
+    }
     if (compressed)
         return;
     if (archiveSize > total || archiveSize > archiveCapacity || total > bodyCapacity)

@@ -10,6 +10,7 @@
 #include "package/archive_extract.h"
 #include "package/lzma_decode.h"
 #include "package/package_format.h"
+#include "package/package_trust.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -53,7 +54,8 @@ PackageJob::PackageJob(ProgressSink* progressSink)
       archiveCapacity(0),
       headerValueB(0),
       headerValueA(0),
-      progressSink(progressSink)
+      progressSink(progressSink),
+      trust(&BuiltInPackageTrust())
 {
 }
 
@@ -104,6 +106,12 @@ void PackageJob::LoadPackage(const uint8_t* bytes, uint32_t length, uint32_t num
     if (uint64_t(header.compressedSize) + header.trailingSize > bodyLength)
         throw kErrorMalformed;
     ApplyHeader(header);
+    StartVerification();
+    VerifyBody(bytes + kPackageHeaderSize, compressedSize + trailingSize);
+    if (!SignatureAccepted()) {
+        ClearHeader();
+        throw kErrorMalformed;
+    }
     ReserveArchive(archiveSize);
     if (compressed) {
         ReserveBody(length);
@@ -111,6 +119,28 @@ void PackageJob::LoadPackage(const uint8_t* bytes, uint32_t length, uint32_t num
     } else {
         std::memcpy(archive, bytes + kPackageHeaderSize, archiveSize);
     }
+}
+
+void PackageJob::StartVerification()
+{
+    if (!trust->checksSignatures)
+        return;
+    PackageHeader header = {uint8_t(flags), uint16_t(packageNumber), archiveSize, compressedSize,
+                            trailingSize};
+    uint8_t bytes[kPackageHeaderSize];
+    EncodePackageHeader(header, bytes);
+    verifier.Begin(bytes, compressedSize, trailingSize);
+}
+
+void PackageJob::VerifyBody(const uint8_t* bytes, uint32_t count)
+{
+    if (trust->checksSignatures)
+        verifier.Add(bytes, count);
+}
+
+bool PackageJob::SignatureAccepted()
+{
+    return !trust->checksSignatures || verifier.Finish(*trust) == kSignatureValid;
 }
 
 void PackageJob::CheckDiskSpace()

@@ -6,11 +6,14 @@
 // embedded package, the update worker for a download); it holds no locks.
 #pragma once
 
+#include "package/package_verifier.h"
+
 #include <cstdint>
 
 class HttpDownloader;
 class ProgressSink;
 struct PackageHeader;
+struct PackageTrust;
 
 class PackageJob {
 public:
@@ -31,14 +34,18 @@ public:
     // Takes a whole package from memory: 16 header bytes, then the stored
     // archive and the trailing bytes. Throws -3 for a block shorter than 16
     // bytes or than the header's sizes, a header that fails its checks
-    // (version, package number, sizes) or a failed allocation.
+    // (version, package number, sizes), a signature the trust does not
+    // accept (nothing is copied then) or a failed allocation.
     void LoadPackage(const uint8_t* bytes, uint32_t length, uint32_t packageNumber);
 
     // Downloads the package at url over HTTP into body, resuming from the
     // download state file, and checks that its header carries packageNumber.
     // Leaves the job ready for Install. Throws an ErrorCode on failure, after
     // the "Download Not Completed" alert while no package header is known;
-    // it never returns with an incomplete body. Update worker thread.
+    // it never returns with an incomplete body. A package number below the
+    // trust's minimum (before anything is fetched) or a complete body whose
+    // signature the trust does not accept (the state file deleted) shows the
+    // "Update Not Verified" alert and throws -3. Update worker thread.
     void DownloadPackage(const char* url, uint32_t packageNumber);
 
     // Installs the loaded package into the installation folder: disk check
@@ -91,6 +98,12 @@ public:
     uint32_t headerValueB;
     uint32_t headerValueA;
     ProgressSink* progressSink;
+    // The keys and minimum package number the package must satisfy: the
+    // program's built-in trust unless the caller sets another before loading
+    // or downloading. Not owned.
+    const PackageTrust* trust;
+    // Hashes the package's bytes as they arrive.
+    PackageVerifier verifier;
 
 private:
     void ReportStage(const char* status);
@@ -108,4 +121,11 @@ private:
     // The body is whole: the state file goes, and a stored archive is copied.
     void CompleteBody();
     void ReportProgress(uint32_t done, uint32_t total, int32_t flag);
+    // The verifier starts on the header of the job's fields and takes body
+    // bytes in order; both do nothing when the trust checks no signature.
+    void StartVerification();
+    void VerifyBody(const uint8_t* bytes, uint32_t count);
+    // Whether the trust accepts the body given to VerifyBody (always, when it
+    // checks no signature).
+    bool SignatureAccepted();
 };

@@ -6,6 +6,7 @@
 #include "package/delete_tree.h"
 #include "package/download_state.h"
 #include "package/package_job.h"
+#include "package/package_trust.h"
 #include "tests/support/http_test_support.h"
 #include "tests/support/memory_peer.h"
 #include "tests/support/package_builder.h"
@@ -92,6 +93,7 @@ TEST(PackageDownload, BrokenServersAndUnusableStateFilesEndAsTheirCasesSay)
         ProgressRecorder sink;
         sink.failAt = std::stoul(given["report-fails"]);
         PackageJob job(&sink);
+        job.trust = &kNoSignatureCheck;  // the cases' packages are unsigned (package_signature_test.cpp)
         std::string alerts;
         const std::string mount =
             "mount -t tmpfs -o size=" + given["disk"] + " qv-small " + ShellQuoted(prefs);
@@ -166,6 +168,7 @@ TEST(PackageDownload, CutTransfersInstallIdenticalFilesOrLeaveAResumableState)
         served.resize(std::min(served.size(), cuts[random() % 4]));
         SCOPED_TRACE("transfer " + std::to_string(transfer) + " from " + std::to_string(state.size()));
         PackageJob job(nullptr);
+        job.trust = &kNoSignatureCheck;
         std::string alerts;
         ErrorCode code = Download(job, state, served, &alerts);
         const std::string range = "\r\nRange: bytes=" + std::to_string(state.size()) + "-\r\n";

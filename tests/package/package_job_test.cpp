@@ -5,6 +5,7 @@
 #include "base/folders.h"
 #include "package/delete_tree.h"
 #include "package/package_job.h"
+#include "package/package_trust.h"
 #include "tests/support/package_builder.h"
 #include "tests/support/test_env.h"
 
@@ -41,6 +42,7 @@ TEST(PackageJob, InstallsWholePackagesOnlyAndLeavesTheOlderProgramOtherwise)
                                       : INVALID_HANDLE_VALUE;
         ProgressRecorder sink;
         PackageJob job(&sink);
+        job.trust = &kNoSignatureCheck;  // the stages after the check (package_signature_test.cpp)
         ErrorCode code = ThrownCode([&] {
             job.LoadPackage(reinterpret_cast<const uint8_t*>(package.data()), uint32_t(package.size()), 1);
             job.Install();

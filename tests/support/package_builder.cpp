@@ -1,22 +1,76 @@
 #include "tests/support/package_builder.h"
 
 #include "tests/support/test_env.h"
+#include "tools/pack/key_files.h"
+#include "tools/pack/lzma_encode.h"
+#include "tools/pack/package_signer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
 namespace testing_package {
 
+namespace {
+
+std::vector<uint8_t> Package(const std::vector<uint8_t>& body, uint32_t archiveSize, uint32_t number,
+                             uint8_t flags, uint32_t trailing)
+{
+    std::vector<uint8_t> package(kPackageHeaderSize);
+    EncodePackageHeader({flags, uint16_t(number), archiveSize, uint32_t(body.size()), trailing},
+                        package.data());
+    package.insert(package.end(), body.begin(), body.end());
+    package.insert(package.end(), trailing, 'T');
+    std::string error;
+    SignPackage(&package, TestSigningSeed(), &error);
+    return package;
+}
+
+std::string AnswerHead(const std::string& file, size_t offset)
+{
+    if (offset == 0)
+        return "HTTP/1.1 200 OK\r\n";
+    return "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(offset) + "-" +
+           std::to_string(file.size() - 1) + "/" + std::to_string(file.size()) + "\r\n";
+}
+
+}  // namespace
+
+const uint8_t* TestSigningSeed()
+{
+    static uint8_t seed[kPrivateSeedSize];
+    static bool read = false;
+    std::string error;
+    if (!read && !ReadPrivateKey(WindowsPath(BuildDir() + "/keys/private-key.pem"), seed, &error))
+        std::fill(seed, seed + sizeof seed, 0x5E);
+    read = true;
+    return seed;
+}
+
 std::vector<uint8_t> StoredPackage(const std::vector<uint8_t>& archive, uint32_t number, uint8_t flags,
                                    uint32_t trailing)
 {
-    std::vector<uint8_t> package(kPackageHeaderSize);
-    const uint32_t size = uint32_t(archive.size());
-    EncodePackageHeader({flags, uint16_t(number), size, size, trailing}, package.data());
-    package.insert(package.end(), archive.begin(), archive.end());
-    package.insert(package.end(), trailing, 'T');
-    return package;
+    return Package(archive, uint32_t(archive.size()), number, flags, trailing);
+}
+
+std::vector<uint8_t> CompressedPackage(const std::vector<uint8_t>& archive, uint32_t number, uint8_t flags,
+                                       bool endMarker)
+{
+    return Package(EncodeLzma(archive, endMarker), uint32_t(archive.size()), number, flags, 0);
+}
+
+std::vector<uint8_t> EncodeLzma(const std::vector<uint8_t>& data, bool endMarker)
+{
+    std::vector<uint8_t> encoded;
+    return CompressLzma(data.data(), uint32_t(data.size()), 6, endMarker, &encoded) ? encoded
+                                                                                    : std::vector<uint8_t>();
+}
+
+std::string SizedAnswer(const std::string& file, size_t offset)
+{
+    return AnswerHead(file, offset) + "Content-Length: " + std::to_string(file.size() - offset) + "\r\n\r\n" +
+           file.substr(offset);
 }
 
 std::string DataFile(const std::string& name)

@@ -46,9 +46,22 @@ private:
 };
 
 // A package whose body is the archive as it is (archive size = compressed
-// size) followed by trailing bytes "T".
+// size) followed by trailing bytes "T", or the archive LZMA-encoded as the
+// package tool does it (EncodeLzma); either signed with the test key, whose
+// signature block adds kSignatureBlockSize trailing bytes.
 std::vector<uint8_t> StoredPackage(const std::vector<uint8_t>& archive, uint32_t number = 1,
                                    uint8_t flags = 0, uint32_t trailing = 0);
+std::vector<uint8_t> CompressedPackage(const std::vector<uint8_t>& archive, uint32_t number = 1,
+                                       uint8_t flags = 0, bool endMarker = true);
+std::vector<uint8_t> EncodeLzma(const std::vector<uint8_t>& data, bool endMarker);
+// The test key's 32-byte seed: the build's development key, which the
+// installer and the tests of a default build trust (a fixed key where the
+// build made none).
+const uint8_t* TestSigningSeed();
+// A web server's answer to a request for the file from offset on: "200 OK"
+// for offset 0, otherwise "206" with the Content-Range of the rest, the body
+// sized by Content-Length.
+std::string SizedAnswer(const std::string& file, size_t offset);
 inline std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 // The bytes of a file of tests/data (empty when it cannot be read), and the
 // bytes that a value of a case there stands for: text with \r, \n, \\ and

@@ -1,17 +1,27 @@
 // quorvalent-pack: makes, lists and extracts Quorvalent packages.
 //
-//   quorvalent-pack.exe [options] SOURCE-FOLDER PACKAGE
+//   quorvalent-pack.exe [options] [--sign PRIVATE-KEY] SOURCE-FOLDER PACKAGE
 //   quorvalent-pack.exe --list [--number N] PACKAGE
 //   quorvalent-pack.exe --extract [--time] [--number N] PACKAGE FOLDER
+//   quorvalent-pack.exe --keygen FOLDER
+//   quorvalent-pack.exe --sign PRIVATE-KEY PACKAGE
+//   quorvalent-pack.exe --verify PACKAGE PUBLIC-KEY...
 //
 // Paths may be Unix paths (starting with "/") or Windows paths.
+#include "base/error_code.h"
+#include "base/file_stream.h"
 #include "base/text.h"
 #include "package/entry_name.h"
 #include "package/package_format.h"
+#include "tools/pack/key_files.h"
 #include "tools/pack/package_reader.h"
+#include "tools/pack/package_signer.h"
 #include "tools/pack/package_writer.h"
 #include "tools/pack/source_scan.h"
 #include "tools/pack/tool_path.h"
+
+#include <sodium/utils.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,9 +32,12 @@
 namespace {
 
 const char kUsage[] =
-    "usage: quorvalent-pack.exe [options] SOURCE-FOLDER PACKAGE\n"
+    "usage: quorvalent-pack.exe [options] [--sign PRIVATE-KEY] SOURCE-FOLDER PACKAGE\n"
     "       quorvalent-pack.exe --list [--number N] PACKAGE\n"
     "       quorvalent-pack.exe --extract [--time] [--number N] PACKAGE FOLDER\n"
+    "       quorvalent-pack.exe --keygen FOLDER       (writes private-key.pem and public-key.pem)\n"
+    "       quorvalent-pack.exe --sign PRIVATE-KEY PACKAGE\n"
+    "       quorvalent-pack.exe --verify PACKAGE PUBLIC-KEY...\n"
     "options:\n"
     "  --number N        package number (default 1)\n"
     "  --program NAME    the entry handed over as Quorvalent.exe (flags bit 0)\n"
@@ -37,11 +50,12 @@ const char kUsage[] =
     "  --flags N         the header's flags byte (bit 0: scrambled)\n";
 
 struct Command {
-    enum Mode { kPack, kList, kExtract } mode = kPack;
+    enum Mode { kPack, kList, kExtract, kKeygen, kSign, kVerify } mode = kPack;
     PackSettings settings;
     int32_t expectedNumber = -1;
     bool timing = false;
     std::string program;
+    std::string signingKey;
     std::vector<std::string> replaced;
     std::vector<std::string> deleted;
     std::vector<std::string> paths;
@@ -89,6 +103,8 @@ bool ParseValueOption(const std::string& option, const char* value, Command* com
         return false;
     } else if (option == "--program") {
         command->program = ToEntryName(value);
+    } else if (option == "--sign") {
+        command->signingKey = value;
     } else if (option == "--replace") {
         command->replaced.push_back(ToEntryName(value));
     } else {
@@ -99,8 +115,8 @@ bool ParseValueOption(const std::string& option, const char* value, Command* com
 
 bool ParseCommandLine(int count, char** arguments, Command* command)
 {
-    static const char* const kValueOptions[] = {"--number", "--level", "--trailing", "--flags",
-                                                "--program", "--replace", "--delete"};
+    static const char* const kValueOptions[] = {"--number",  "--level",   "--trailing", "--flags",
+                                                "--program", "--replace", "--delete",   "--sign"};
     for (int i = 1; i < count; ++i) {
         std::string argument = arguments[i];
         bool takesValue = false;
@@ -114,6 +130,10 @@ bool ParseCommandLine(int count, char** arguments, Command* command)
             command->mode = Command::kList;
         } else if (argument == "--extract") {
             command->mode = Command::kExtract;
+        } else if (argument == "--keygen") {
+            command->mode = Command::kKeygen;
+        } else if (argument == "--verify") {
+            command->mode = Command::kVerify;
         } else if (argument == "--time") {
             command->timing = true;
         } else if (argument == "--store") {
@@ -127,8 +147,13 @@ bool ParseCommandLine(int count, char** arguments, Command* command)
             command->paths.push_back(argument);
         }
     }
-    size_t wanted = command->mode == Command::kList ? 1 : 2;
-    if (command->paths.size() != wanted) {
+    // --sign with the package alone signs that package.
+    if (command->mode == Command::kPack && !command->signingKey.empty() && command->paths.size() == 1)
+        command->mode = Command::kSign;
+    size_t paths = command->paths.size();
+    bool one = command->mode == Command::kList || command->mode == Command::kKeygen ||
+               command->mode == Command::kSign;
+    if (command->mode == Command::kVerify ? paths < 2 : paths != (one ? 1u : 2u)) {
         std::fprintf(stderr, "%s", kUsage);
         return false;
     }
@@ -174,6 +199,77 @@ bool CollectEntries(const Command& command, const std::string& source, std::vect
     return true;
 }
 
+bool ReadPackageFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error)
+{
+    try {
+        FileStream file(path.c_str(), "rb");
+        bytes->resize(file.GetSize());
+        file.Read(bytes->data(), uint32_t(bytes->size()));
+    } catch (ErrorCode) {
+        *error = "cannot read " + path;
+        return false;
+    }
+    return true;
+}
+
+// The signed package replaces the file only once it is written whole.
+bool SignFile(const std::string& keyPath, const std::string& packagePath, std::string* error)
+{
+    uint8_t seed[kPrivateSeedSize];
+    if (!ReadPrivateKey(ToWindowsPath(keyPath.c_str()), seed, error))
+        return false;
+    std::vector<uint8_t> package;
+    bool signedWhole = ReadPackageFile(packagePath, &package, error) && SignPackage(&package, seed, error);
+    sodium_memzero(seed, sizeof seed);
+    if (!signedWhole) {
+        *error = packagePath + ": " + *error;
+        return false;
+    }
+    const std::string temporary = packagePath + ".signing";
+    try {
+        FileStream file(temporary.c_str(), "wb");
+        file.Write(package.data(), uint32_t(package.size()));
+        file.Close();
+    } catch (ErrorCode) {
+        DeleteFileA(temporary.c_str());
+        *error = "cannot write " + temporary;
+        return false;
+    }
+    if (!MoveFileExA(temporary.c_str(), packagePath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(temporary.c_str());
+        *error = "cannot replace " + packagePath;
+        return false;
+    }
+    std::printf("%s: %s\n", packagePath.c_str(), DescribeSignatureBlock(package).c_str());
+    return true;
+}
+
+// Exit status 1 with the reason when the package is refused.
+bool Verify(const Command& command, std::string* error)
+{
+    const std::string packagePath = ToWindowsPath(command.paths[0].c_str());
+    std::vector<TrustedKey> keys(command.paths.size() - 1);
+    for (size_t i = 1; i < command.paths.size(); ++i)
+        if (!ReadPublicKey(ToWindowsPath(command.paths[i].c_str()), keys[i - 1].publicKey, error))
+            return false;
+    std::vector<uint8_t> package;
+    if (!ReadPackageFile(packagePath, &package, error))
+        return false;
+    PackageTrust trust = {true, keys.data(), uint32_t(keys.size()), 0};
+    SignatureCheck check;
+    if (!CheckPackageSignature(package, trust, &check, error)) {
+        *error = packagePath + ": " + *error;
+        return false;
+    }
+    if (check != kSignatureValid) {
+        *error = packagePath + ": refused: " + DescribeSignatureCheck(check);
+        return false;
+    }
+    std::printf("%s: %s; %s\n", packagePath.c_str(), DescribeSignatureCheck(check),
+                DescribeSignatureBlock(package).c_str());
+    return true;
+}
+
 bool Pack(const Command& command, std::string* error)
 {
     std::string source = ToWindowsPath(command.paths[0].c_str());
@@ -187,7 +283,7 @@ bool Pack(const Command& command, std::string* error)
     if (!WritePackage(entries, command.settings, package, &report, error))
         return false;
     std::printf("%s: %s\n", package.c_str(), report.c_str());
-    return true;
+    return command.signingKey.empty() || SignFile(command.signingKey, package, error);
 }
 
 bool Run(const Command& command, std::string* error)
@@ -197,6 +293,18 @@ bool Run(const Command& command, std::string* error)
     if (command.mode == Command::kExtract)
         return ExtractPackage(ToWindowsPath(command.paths[0].c_str()), ToWindowsPath(command.paths[1].c_str()),
                               command.expectedNumber, command.timing, error);
+    if (command.mode == Command::kKeygen) {
+        const std::string folder = ToWindowsPath(command.paths[0].c_str());
+        if (!GenerateKeyPair(folder, error))
+            return false;
+        std::printf("%s: a new key pair: private-key.pem (keep it off the build machines), public-key.pem\n",
+                    folder.c_str());
+        return true;
+    }
+    if (command.mode == Command::kSign)
+        return SignFile(command.signingKey, ToWindowsPath(command.paths[0].c_str()), error);
+    if (command.mode == Command::kVerify)
+        return Verify(command, error);
     return Pack(command, error);
 }
 

@@ -6,6 +6,7 @@
 #include "base/memory_stream.h"
 #include "package/package_format.h"
 #include "package/package_job.h"
+#include "tools/pack/package_signer.h"
 #include "bench/measures.h"
 
 #include <cstdio>
@@ -18,7 +19,8 @@ namespace {
 
 // Loads the file into the job (header checked, body copied) and frees the
 // file's bytes again, so that only the job's buffers stay.
-bool LoadIntoJob(const std::string& path, int32_t expectedNumber, PackageJob* job, std::string* error)
+bool LoadIntoJob(const std::string& path, int32_t expectedNumber, PackageJob* job, std::string* error,
+                 std::string* signature = nullptr)
 {
     std::vector<uint8_t> bytes;
     try {
@@ -38,6 +40,8 @@ bool LoadIntoJob(const std::string& path, int32_t expectedNumber, PackageJob* jo
         *error = path + " is not a valid package (header, package number or sizes)";
         return false;
     }
+    if (signature)
+        *signature = DescribeSignatureBlock(bytes);
     return true;
 }
 
@@ -101,9 +105,11 @@ void PrintEntries(MemoryStream& archive)
 bool ListPackage(const std::string& packagePath, int32_t expectedNumber, std::string* error)
 {
     PackageJob job(nullptr);
-    if (!LoadIntoJob(packagePath, expectedNumber, &job, error))
+    std::string signature;
+    if (!LoadIntoJob(packagePath, expectedNumber, &job, error, &signature))
         return false;
     PrintHeader(job, job.body);
+    std::printf("%s\n", signature.c_str());
     if (!DecompressJob(&job, error))
         return false;
     MemoryStream archive;
