@@ -23,6 +23,10 @@
 #       it does not accept within 10 s; its output is in DIR/KIND.log.
 #   qv_best VALUES...
 #       Prints the smallest of the numbers (the best of several timed runs).
+#   qv_run PROGRAM [ARGS...]
+#       Runs a built program under Wine: a Winelib one (PROGRAM.so beside it)
+#       with the 64-bit loader, one of the Windows build with plain wine,
+#       which prefers the 32-bit loader where that is installed.
 
 qv_source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 qv_exit_commands=()
@@ -45,9 +49,7 @@ qv_in_prefix() {
   shift
   [ -n "${QV_IN_PREFIX:-}" ] && return 0
   local template=$build/wine-template
-  if [ ! -f "$template/system.reg" ]; then
-    "$qv_source_dir/tests/support/make-wine-template" "$template" >/dev/null || return 1
-  fi
+  "$qv_source_dir/tests/support/make-wine-template" --reuse "$template" >/dev/null || return 1
   QV_IN_PREFIX=1 QV_WINE_TEMPLATE=$template QV_BUILD_DIR=$build \
     QV_HOSTS=$qv_source_dir/tests/support/net-hosts \
     "$qv_source_dir/tests/support/run-in-prefix" bash "$@"
@@ -85,4 +87,14 @@ qv_start_peer() {
 
 qv_best() {
   printf '%s\n' "$@" | sort -g | head -n1
+}
+
+qv_run() {
+  local program=$1
+  shift
+  if [ -f "$program.so" ]; then
+    WINELOADER=${WINELOADER:-/usr/lib/wine/wine64} "$program" "$@"
+  else
+    wine "$program" "$@"
+  fi
 }

@@ -25,7 +25,10 @@
 
 namespace {
 
-std::string Embedded() { return ReadWholeFile(WindowsPath(BuildDir()) + "\\resources\\embedded.pkg").bytes; }
+std::string Embedded()
+{
+    return ReadWholeFile(WindowsPath(ProductDir()) + "\\resources\\embedded.pkg").bytes;
+}
 
 // A sanitized installer hands its preload to the programs it starts, and the
 // plain Windows stand-in cannot start with it: no launch is seen then.

@@ -6,7 +6,7 @@
 
 #include "app/registry_keys.h"
 #include "tests/support/linux_peer.h"
-#include "tests/support/test_env.h"
+#include "tests/support/wine_probe.h"
 
 #include <memory>
 #include <regex>
@@ -16,7 +16,7 @@
 TEST(BalancerRun, InstallersReachEveryServiceBehindTheBalancer)
 {
     LinuxPeer web("nginx", "127.0.0.10", 80);  // files.quorvalent.test
-    std::string package = ReadWholeFile(WindowsPath(BuildDir() + "/resources/embedded.pkg")).bytes;
+    std::string package = ReadWholeFile(WindowsPath(ProductDir() + "/resources/embedded.pkg")).bytes;
     ASSERT_TRUE(WriteUnixFile(web.Folder() + "/www/q.pkg", package));
     std::vector<std::unique_ptr<LinuxPeer>> services;
     for (const char* address : {"127.0.0.41", "127.0.0.42", "127.0.0.43"}) {
@@ -31,8 +31,9 @@ TEST(BalancerRun, InstallersReachEveryServiceBehindTheBalancer)
                        {"127.0.0.41:16000", "127.0.0.42:16000", "127.0.0.43:16000"});
     ASSERT_TRUE(web.Ready() && balancer.Ready());
     for (int run = 0; run < 3; ++run) {
-        std::string setup = WindowsPath(BuildDir() + "/quorvalent-setup.exe.so");
-        EXPECT_EQ(RunAndWait("\"" + setup + "\" /silent", nullptr, 120000), 0) << "run " << run;
+        EXPECT_EQ(RunAndWait("\"" + ProductProgram("quorvalent-setup.exe") + "\" /silent", nullptr, 120000),
+                  0)
+            << "run " << run;
         // The installation is registered; without its key the next run
         // installs afresh.
         EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, kUninstallKey), ERROR_SUCCESS) << "run " << run;

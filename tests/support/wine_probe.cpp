@@ -75,11 +75,24 @@ std::string QuickLaunchFolder()
     return SpecialFolder(CSIDL_APPDATA) + "\\Microsoft\\Internet Explorer\\Quick Launch";
 }
 std::string InstallFolder() { return SpecialFolder(CSIDL_APPDATA) + "\\Quorvalent\\Quorvalent"; }
-std::string StandinExe() { return WindowsPath(BuildDir()) + "\\tools\\quorvalent-standin.exe"; }
-// Where the 32-bit Wine is installed too, plain "wine" would choose it.
+std::string ProductDir()
+{
+    const std::string product = Environment("QV_PRODUCT_DIR");
+    return product.empty() ? BuildDir() : product;
+}
+std::string StandinExe() { return WindowsPath(ProductDir()) + "\\tools\\quorvalent-standin.exe"; }
+std::string ProductProgram(const std::string& name)
+{
+    const std::string program = WindowsPath(ProductDir() + "/" + name);
+    return FileExists((program + ".so").c_str()) ? program + ".so" : program;
+}
+// Where the 32-bit Wine is installed too, plain "wine" chooses it: it runs
+// the Windows build's programs, and the Winelib ones need the 64-bit loader.
 std::string BuiltProgram(const std::string& name)
 {
-    return "\"${WINELOADER:-wine}\" " + ShellQuoted(BuildDir() + "/" + name + ".so");
+    const std::string program = ProductProgram(name);
+    const bool winelib = program.size() > 3 && program.compare(program.size() - 3, 3, ".so") == 0;
+    return (winelib ? "\"${WINELOADER:-wine}\" " : "wine ") + ShellQuoted(UnixPath(program));
 }
 
 std::string Shortcuts(const std::string& program, bool thenDelete)
