@@ -68,7 +68,7 @@ const AFX_MSGMAP_ENTRY CFrameWndEx::messageEntries[] = {
     {WM_SETFOCUS, 0, 0, AFX_HANDLER(&CFrameWndEx::OnSetFocus)},
     {WM_NCDESTROY, 0, 0, AFX_HANDLER(&CFrameWndEx::OnNcDestroyMessage)},
     {WM_ACTIVATE, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
-    {WM_WINDOWPOSCHANGING, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
+    {WM_WINDOWPOSCHANGING, 0, 0, AFX_HANDLER(&CFrameWndEx::OnWindowPosChanging)},
     {WM_MOUSEACTIVATE, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
     {WM_TASKBAR_BUTTON_MENU, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
     {WM_THEMECHANGED, 0, 0, AFX_HANDLER(&CFrameWndEx::OnThemeChanged)},
@@ -203,6 +203,16 @@ LRESULT CFrameWndEx::OnThemeChanged(WPARAM, LPARAM)
         SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, kQuietRedraw);
     }
     return 0;
+}
+
+LRESULT CFrameWndEx::OnWindowPosChanging(WPARAM wParam, LPARAM lParam)
+{
+    WINDOWPOS* change = reinterpret_cast<WINDOWPOS*>(lParam);
+    RECT now = {};
+    if (change && resizeMode == 0 && !(change->flags & SWP_NOSIZE) && GetWindowRect(m_hWnd, &now) &&
+        (change->cx != now.right - now.left || change->cy != now.bottom - now.top))
+        change->flags |= SWP_NOSIZE | SWP_NOMOVE;
+    return OnLayerMessage(wParam, lParam);
 }
 
 LRESULT CFrameWndEx::OnNcHitTest(WPARAM, LPARAM) { return FilterSizingHitTest(resizeMode, Default()); }

@@ -73,6 +73,9 @@ protected:
     LRESULT OnLayerMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnThemeChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
+    // With resizeMode 0 a change of size is refused, with the move that came
+    // with it: a window manager's border sizes the window without a hit test.
+    LRESULT OnWindowPosChanging(WPARAM wParam, LPARAM lParam);
 
 private:
     static const AFX_MSGMAP_ENTRY messageEntries[];

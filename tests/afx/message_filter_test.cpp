@@ -34,37 +34,32 @@ void CALLBACK PressReturn(HWND window, UINT, UINT_PTR, DWORD)
 
 }  // namespace
 
-// A thread message posted while the system's move loop runs on the thread
-// (a user dragging a caption) reaches the thread's map, and a quit its
-// handler asks for survives the loop that ends on it.
+// A thread message posted while the system's move loop runs (a user dragging
+// a caption) reaches the thread's map, and a quit its handler posts outlives
+// the loop that ends on it.
 TEST(MessageFilter, ThreadMessageReachesItsHandlerInsideTheMoveLoop)
 {
-    const struct {
-        bool quitOnEnd;
-        int quitCode;  // left queued after the dispatch, or -1 for none
-    } rows[] = {{false, -1}, {true, 7}};
     EndingThread thread;
     AfxSetThread(&thread);
     AfxMessageFilterHook filter;
-    for (const auto& row : rows) {
+    for (int quitCode : {-1, 7}) {
         thread.ended = 0;
-        thread.quitOnEnd = row.quitOnEnd;
+        thread.quitOnEnd = quitCode >= 0;
         HWND window = CreateWindowExA(0, "STATIC", "moved", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 100, 100,
                                       200, 100, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(window);
-        // The move loop starts when the syscommand is dispatched, finds the
-        // thread message first and ends on the quit, or else on Return.
+        // The move loop starts when the syscommand is dispatched and finds the
+        // thread message first; it ends on the quit, or else on Return.
         PostMessageA(window, WM_SYSCOMMAND, SC_MOVE, 0);
         PostThreadMessageA(GetCurrentThreadId(), kDone, 0, 0);
-        if (row.quitOnEnd)
+        if (thread.quitOnEnd)
             SetTimer(window, 1, 3000, PressReturn);
         else
             PostMessageA(window, WM_KEYDOWN, VK_RETURN, 0);
         EXPECT_TRUE(thread.PumpMessage());
         MSG quit = {};
-        bool quitLeft = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-        EXPECT_EQ(thread.ended, 1) << row.quitOnEnd;
-        EXPECT_EQ(quitLeft ? int(quit.wParam) : -1, row.quitCode);
+        EXPECT_EQ(thread.ended, 1) << quitCode;
+        EXPECT_EQ(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) ? int(quit.wParam) : -1,
+                  quitCode);
         DestroyWindow(window);
         for (MSG rest; PeekMessageA(&rest, nullptr, 0, 0, PM_REMOVE);) {
         }
