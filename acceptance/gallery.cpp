@@ -7,6 +7,9 @@
 //   quorvalent-gallery progress FOLDER    the progress window through each
 //                                         stage of an update, photographed
 //                                         into FOLDER/progress-<stage>.png
+//   quorvalent-gallery frame SECONDS      the progress window, busy, for that
+//                                         long; prints its size before and after
+//                                         ("frame: WxH to WxH") as it sees it
 #include "base/alert.h"
 #include "ui/install_dialog.h"
 #include "ui/installed_dialog.h"
@@ -98,6 +101,23 @@ int ShowProgressStages(const std::string& folder)
     return failed ? 1 : 0;
 }
 
+int HoldFrame(DWORD seconds)
+{
+    CProgressFrame frame;
+    if (!frame.HasWindow())
+        return 1;
+    frame.SetTitle("Quorvalent Frame");
+    frame.SetStatusText("Connected...", 0);
+    frame.Show();
+    RECT first = {}, last = {};
+    GetWindowRect(frame.m_hWnd, &first);
+    PumpFor(seconds * 1000);
+    GetWindowRect(frame.m_hWnd, &last);
+    std::printf("frame: %ldx%ld to %ldx%ld\n", long(first.right - first.left), long(first.bottom - first.top),
+                long(last.right - last.left), long(last.bottom - last.top));
+    return 0;
+}
+
 int RunDialogs()
 {
     CInstallDialog install;
@@ -127,6 +147,9 @@ int main(int argc, char** argv)
         return RunDialogs();
     if (what == "progress" && argc == 3)
         return ShowProgressStages(argv[2]);
-    std::fprintf(stderr, "usage: quorvalent-gallery alert TITLE TEXT | dialogs | progress FOLDER\n");
+    if (what == "frame" && argc == 3)
+        return HoldFrame(static_cast<DWORD>(std::atoi(argv[2])));
+    std::fprintf(stderr,
+                 "usage: quorvalent-gallery alert TITLE TEXT | dialogs | progress FOLDER | frame SECONDS\n");
     return 2;
 }

@@ -2,6 +2,7 @@
 // built over Wine's real user32, kernel32, ole32 and wsock32. It keeps MFC's
 // documented behaviour for the calls made here and offers nothing more.
 // This header: CWinThread, AfxBeginThread and the message pump (afx/thread.cpp);
+// the message filter of the system's modal loops (afx/message_filter.cpp);
 // CWinApp, the thread lookup and the start-up helpers (afx/app.cpp); the
 // program entry (afx/winmain.cpp). Windows: wnd.h, frame.h, dialog.h,
 // dialog_template.h, controls.h, font.h.
@@ -132,6 +133,26 @@ BOOL AfxOleInit();                  // OleInitialize on the calling thread
 // command line by the program entry before InitInstance runs.
 extern "C" int __argc;
 extern "C" char** __argv;
+
+// Hooks the calling thread's message filter (WH_MSGFILTER) while it lives.
+// The system's own modal loops (its move and size loops, menus, message
+// boxes) dispatch window messages only and would drop thread messages; the
+// hook hands those to the thread object's PreTranslateMessage instead. The
+// program entry and every framework thread keep one around their work.
+class AfxMessageFilterHook {
+public:
+    AfxMessageFilterHook();
+    ~AfxMessageFilterHook();
+    AfxMessageFilterHook(const AfxMessageFilterHook&) = delete;
+    AfxMessageFilterHook& operator=(const AfxMessageFilterHook&) = delete;
+
+private:
+    HHOOK m_hHook;
+};
+// A quit request that a thread message's handler made inside a system modal
+// loop ends that loop, which takes it; called once the dispatch that ran the
+// loop has returned, this posts it again for the thread's own loop.
+void AfxRepostQuitTakenByModalLoop();
 
 // The framework's program entry, called from WinMain.
 int AfxWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);

@@ -52,8 +52,10 @@ void DDX_Check(CDataExchange* dx, int id, int& value)
 const CRuntimeClass CDialog::classCDialog = {"CDialog", &CWnd::classCWnd};
 
 CDialog::CDialog(UINT templateId, CWnd* parent)
-    : m_lpszTemplateName(MAKEINTRESOURCEA(templateId)), m_lpDialogTemplate(nullptr),
-      m_pParentWnd(parent)
+    : m_lpszTemplateName(MAKEINTRESOURCEA(templateId)),
+      m_lpDialogTemplate(nullptr),
+      m_pParentWnd(parent),
+      m_bAutoCenter(false)
 {
 }
 
@@ -128,6 +130,7 @@ int32_t CDialog::RunModalIndirect(const DLGTEMPLATE* dialogTemplate, HWND owner)
         return -1;
     AfxTakeHandlerFailure();  // a failure from before this run is not ours
     BeginModalState();
+    m_bAutoCenter = AfxTemplateAsksCentring(dialogTemplate);
     HWND window;
     {
         AfxHookWindowCreate hook(this);
@@ -176,6 +179,9 @@ INT_PTR CALLBACK AfxDlgProc(HWND window, UINT message, WPARAM, LPARAM)
     CDialog* dialog = static_cast<CDialog*>(CWnd::FromHandlePermanent(window));
     if (!dialog)
         return TRUE;
+    // Placed before the dialog's own initialisation, which may move it again.
+    if (dialog->m_bAutoCenter)
+        dialog->CenterWindow();
     try {
         return dialog->OnInitDialog();
     } catch (...) {

@@ -79,6 +79,8 @@ protected:
     CWnd* m_pParentWnd;
 
 private:
+    // The running template leaves the placement to us (centred at WM_INITDIALOG).
+    bool m_bAutoCenter;
     static const AFX_MSGMAP_ENTRY messageEntries[];
     LRESULT HandleOK(WPARAM, LPARAM);
     LRESULT HandleCancel(WPARAM, LPARAM);

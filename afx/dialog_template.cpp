@@ -76,6 +76,22 @@ bool ParseDialogTemplate(const BYTE* data, size_t size, DialogTemplateLayout* la
     return true;
 }
 
+bool AfxTemplateAsksCentring(const DLGTEMPLATE* dialogTemplate)
+{
+    if (!dialogTemplate)
+        return false;
+    const BYTE* data = reinterpret_cast<const BYTE*>(dialogTemplate);
+    WORD version = 0, signature = 0;
+    std::memcpy(&version, data, sizeof version);
+    std::memcpy(&signature, data + 2, sizeof signature);
+    bool extended = version == 1 && signature == kExtendedSignature;
+    DWORD style = 0;
+    short origin[2] = {};
+    std::memcpy(&style, data + (extended ? 12 : 0), sizeof style);
+    std::memcpy(origin, data + (extended ? 18 : 10), sizeof origin);
+    return !(style & (DS_CENTER | DS_CENTERMOUSE | DS_ABSALIGN)) && origin[0] == 0 && origin[1] == 0;
+}
+
 CDialogTemplate::CDialogTemplate() : m_hTemplate(nullptr), m_size(0), m_nLocks(0) {}
 
 CDialogTemplate::~CDialogTemplate()

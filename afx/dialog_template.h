@@ -22,6 +22,10 @@ struct DialogTemplateLayout {
 // the module. CDialog::DoModal and CDialogTemplate::Load both load this way.
 const DLGTEMPLATE* AfxLoadDialogResource(HMODULE module, const char* name, size_t* size);
 
+// True when a complete template sits at 0,0 and asks for no placement of its
+// own (DS_CENTER, DS_CENTERMOUSE, DS_ABSALIGN): the framework centres it.
+bool AfxTemplateAsksCentring(const DLGTEMPLATE* dialogTemplate);
+
 // Finds the parts of a template of `size` bytes; false when the bytes run
 // out before the template's header, menu, class, title and font are complete.
 bool ParseDialogTemplate(const BYTE* data, size_t size, DialogTemplateLayout* layout);

@@ -14,6 +14,7 @@ BOOL PumpOneMessage(MSG& msg, CWinThread* thread)
     if (!taken) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
+        AfxRepostQuitTakenByModalLoop();
     }
     return TRUE;
 }
@@ -107,7 +108,11 @@ DWORD WINAPI CWinThread::ThreadEntry(LPVOID self)
 {
     CWinThread* thread = static_cast<CWinThread*>(self);
     AfxSetThread(thread);
-    UINT exitCode = thread->m_pfnThreadProc ? thread->m_pfnThreadProc(thread->m_pThreadParams) : 0;
+    UINT exitCode = 0;
+    {
+        AfxMessageFilterHook filter;
+        exitCode = thread->m_pfnThreadProc ? thread->m_pfnThreadProc(thread->m_pThreadParams) : 0;
+    }
     AfxSetThread(nullptr);
     // The function's return is the worker's end; nothing may touch the object
     // after this unless its owner kept it (m_bAutoDelete false).

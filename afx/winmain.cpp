@@ -11,6 +11,7 @@ int AfxWinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (!app)
         return -1;
     app->m_nThreadID = GetCurrentThreadId();
+    AfxMessageFilterHook filter;
     if (!app->InitInstance())
         return app->ExitInstance();
     return app->Run();

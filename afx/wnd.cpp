@@ -2,6 +2,8 @@
 
 #include "afx/font.h"
 
+#include <algorithm>
+
 namespace {
 
 // The window property that holds the bound object; properties are readable
@@ -13,10 +15,22 @@ thread_local HHOOK t_creationHook = nullptr;
 thread_local MSG t_currentMessage = {};
 thread_local bool t_handlerFailed = false;
 
+// EnumChildWindows' step for SendMessageToDescendants: `message` is a MSG*.
+BOOL CALLBACK SendToChild(HWND child, LPARAM message)
+{
+    const MSG* msg = reinterpret_cast<const MSG*>(message);
+    SendMessageA(child, msg->message, msg->wParam, msg->lParam);
+    return TRUE;
+}
+
 }  // namespace
 
 const CRuntimeClass CWnd::classCWnd = {"CWnd", nullptr};
-const AFX_MSGMAP CWnd::messageMap = {nullptr, nullptr};
+const AFX_MSGMAP_ENTRY CWnd::messageEntries[] = {
+    {WM_SYSCOLORCHANGE, 0, 0, AFX_HANDLER(&CWnd::OnSysColorChange)},
+    {0, 0, 0, nullptr},
+};
+const AFX_MSGMAP CWnd::messageMap = {nullptr, CWnd::messageEntries};
 
 CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr), m_nModalResult(-1), m_bContinueModal(false) {}
 
@@ -146,6 +160,38 @@ BOOL CWnd::DestroyWindow()
     return ::DestroyWindow(m_hWnd);
 }
 
+void CWnd::CenterWindow()
+{
+    HWND owner = GetWindow(m_hWnd, GW_OWNER);
+    bool onOwner = owner && IsWindowVisible(owner) && !IsIconic(owner);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(onOwner ? owner : m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT& area = monitor.rcWork;
+    RECT around = area;
+    RECT window = {};
+    if ((onOwner && !GetWindowRect(owner, &around)) || !GetWindowRect(m_hWnd, &window))
+        return;
+    int width = window.right - window.left;
+    int height = window.bottom - window.top;
+    int left = (around.left + around.right - width) / 2;
+    int top = (around.top + around.bottom - height) / 2;
+    // A window larger than the area shows its caption and left edge.
+    left = std::max(std::min(left, static_cast<int>(area.right) - width), static_cast<int>(area.left));
+    top = std::max(std::min(top, static_cast<int>(area.bottom) - height), static_cast<int>(area.top));
+    SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    MSG msg = {};
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    EnumChildWindows(m_hWnd, SendToChild, reinterpret_cast<LPARAM>(&msg));
+}
+
 void CWnd::SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text ? text : ""); }
 
 int CWnd::GetWindowText(char* buffer, int size) const
@@ -228,6 +274,15 @@ LRESULT CWnd::Default()
 {
     return DefWindowProc(t_currentMessage.message, t_currentMessage.wParam,
                          t_currentMessage.lParam);
+}
+
+LRESULT CWnd::OnSysColorChange(WPARAM wParam, LPARAM lParam)
+{
+    // The system tells top-level windows only; their controls draw in the
+    // colours too.
+    if (!(GetWindowLongA(m_hWnd, GWL_STYLE) & WS_CHILD))
+        SendMessageToDescendants(WM_SYSCOLORCHANGE, wParam, lParam);
+    return Default();
 }
 
 void CWnd::PostNcDestroy() {}

@@ -92,6 +92,13 @@ public:
 
     HWND GetSafeHwnd() const { return m_hWnd; }
 
+    // Centres the window on its owner, or on the work area of its screen when
+    // it has none or the owner is hidden or minimised; it never leaves the
+    // work area by its top or left edge.
+    void CenterWindow();
+    // Sends the message to every child window, their children included.
+    void SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam);
+
     // Framework-shaped conveniences the dialogs use on their own window.
     void SetWindowText(const char* text);
     int GetWindowText(char* buffer, int size) const;
@@ -130,6 +137,8 @@ protected:
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // DefWindowProc for the message being handled now.
     LRESULT Default();
+    // WM_SYSCOLORCHANGE: a top-level window passes it on to all its children.
+    LRESULT OnSysColorChange(WPARAM wParam, LPARAM lParam);
     // Called after the window's last message; the window is gone.
     virtual void PostNcDestroy();
     // Called when SubclassWindow has bound a window, before it returns.
@@ -140,6 +149,7 @@ protected:
     bool m_bContinueModal;
 
 private:
+    static const AFX_MSGMAP_ENTRY messageEntries[];
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     friend LRESULT CALLBACK AfxCbtFilterHook(int, WPARAM, LPARAM);
     const AFX_MSGMAP_ENTRY* FindEntry(UINT message, UINT code, UINT id) const;

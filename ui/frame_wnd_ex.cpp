@@ -68,11 +68,12 @@ const AFX_MSGMAP_ENTRY CFrameWndEx::messageEntries[] = {
     {WM_SETFOCUS, 0, 0, AFX_HANDLER(&CFrameWndEx::OnSetFocus)},
     {WM_NCDESTROY, 0, 0, AFX_HANDLER(&CFrameWndEx::OnNcDestroyMessage)},
     {WM_ACTIVATE, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
-    {WM_WINDOWPOSCHANGING, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
+    {WM_WINDOWPOSCHANGING, 0, 0, AFX_HANDLER(&CFrameWndEx::OnWindowPosChanging)},
     {WM_MOUSEACTIVATE, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
     {WM_TASKBAR_BUTTON_MENU, 0, 0, AFX_HANDLER(&CFrameWndEx::OnLayerMessage)},
     {WM_THEMECHANGED, 0, 0, AFX_HANDLER(&CFrameWndEx::OnThemeChanged)},
     {WM_NCHITTEST, 0, 0, AFX_HANDLER(&CFrameWndEx::OnNcHitTest)},
+    {WM_FRAME_RESIZE_REFUSED, 0, 0, AFX_HANDLER(&CFrameWndEx::OnResizeRefused)},
     {0, 0, 0, nullptr},
 };
 const AFX_MSGMAP CFrameWndEx::messageMap = {&CWnd::messageMap, CFrameWndEx::messageEntries};
@@ -202,6 +203,35 @@ LRESULT CFrameWndEx::OnThemeChanged(WPARAM, LPARAM)
         SetWindowLongA(m_hWnd, GWL_EXSTYLE, WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE);
         SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, kQuietRedraw);
     }
+    return 0;
+}
+
+LRESULT CFrameWndEx::OnWindowPosChanging(WPARAM wParam, LPARAM lParam)
+{
+    WINDOWPOS* change = reinterpret_cast<WINDOWPOS*>(lParam);
+    RECT now = {};
+    if (change && resizeMode == 0 && !(change->flags & SWP_NOSIZE) && GetWindowRect(m_hWnd, &now) &&
+        (change->cx != now.right - now.left || change->cy != now.bottom - now.top)) {
+        change->flags |= SWP_NOSIZE | SWP_NOMOVE;
+        PostMessageA(m_hWnd, WM_FRAME_RESIZE_REFUSED, 0, 0);
+    }
+    return OnLayerMessage(wParam, lParam);
+}
+
+LRESULT CFrameWndEx::OnResizeRefused(WPARAM, LPARAM)
+{
+    // Under a window manager Wine keeps the screen's window at the size the
+    // manager gave it until the window's own size changes; one pixel out and
+    // back makes it take our size again.
+    RECT now = {};
+    if (!GetWindowRect(m_hWnd, &now))
+        return 0;
+    const UINT quiet = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+    uint8_t mode = resizeMode;
+    resizeMode = 3;
+    SetWindowPos(m_hWnd, nullptr, 0, 0, now.right - now.left + 1, now.bottom - now.top, quiet | SWP_NOREDRAW);
+    SetWindowPos(m_hWnd, nullptr, 0, 0, now.right - now.left, now.bottom - now.top, quiet);
+    resizeMode = mode;
     return 0;
 }
 

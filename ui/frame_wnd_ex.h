@@ -16,6 +16,8 @@ const UINT ID_APP_EXIT_COMMAND = 0xE102;
 // Sent to a control that Tab has just focused; a control that answers
 // non-zero selects its own text, else the frame selects all of it.
 const UINT WM_TAB_FOCUSED = WM_APP + 14;
+// Posted to a frame that refused a change of size; see OnWindowPosChanging.
+const UINT WM_FRAME_RESIZE_REFUSED = WM_APP + 15;
 
 // A link in a chain of command handlers: takes what it knows and hands the
 // rest to the next.
@@ -73,6 +75,11 @@ protected:
     LRESULT OnLayerMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnThemeChanged(WPARAM wParam, LPARAM lParam);
     LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
+    // With resizeMode 0 a change of size is refused, with the move that came
+    // with it: a window manager's border sizes the window without a hit test.
+    LRESULT OnWindowPosChanging(WPARAM wParam, LPARAM lParam);
+    // After a refusal: shows the window at its own size again.
+    LRESULT OnResizeRefused(WPARAM wParam, LPARAM lParam);
 
 private:
     static const AFX_MSGMAP_ENTRY messageEntries[];

@@ -65,7 +65,7 @@ CProgressFrame::CProgressFrame()
     RECT client = {0, 0, kClientWidth, kClientHeight};
     if (!CreateFrame(kProgressIconId, client, "", false))
         return;
-    CentreInWorkArea();
+    CenterWindow();
     CreateChildren();
 }
 
@@ -74,20 +74,6 @@ CProgressFrame::~CProgressFrame()
     // Destroyed here, while this class's own last-message step still runs.
     if (m_hWnd)
         DestroyWindow();
-}
-
-void CProgressFrame::CentreInWorkArea()
-{
-    RECT area = {};
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0))
-        return;
-    RECT window = {};
-    GetWindowRect(m_hWnd, &window);
-    int width = window.right - window.left;
-    int height = window.bottom - window.top;
-    int left = area.left + (area.right - area.left - width) / 2;
-    int top = area.top + (area.bottom - area.top - height) / 2;
-    SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CProgressFrame::CreateChildren()

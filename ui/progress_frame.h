@@ -67,7 +67,6 @@ private:
 
     bool OnOwnerThread() const;
     void CreateChildren();
-    void CentreInWorkArea();
     // Frees the copies of the status reports still queued for the window.
     void DropQueuedStatusTexts();
 
