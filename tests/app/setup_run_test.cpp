@@ -150,12 +150,13 @@ std::string Run(const std::vector<std::string>& row, const Arranged& held)
 {
     const std::string state = ShellQuoted(UnixPath(StateFile()));
     const size_t before = ReadWholeFile(StateFile()).bytes.size();
-    const std::string command = BuiltProgram("quorvalent-setup.exe") + " " + row[1] +
-                                (held.killAt.empty() ? ""
-                                                     : " & pid=$!; while [ \"$(stat -c %s " + state +
-                                                           " 2>/dev/null || echo 0)\" -lt " + held.killAt +
-                                                           " ] && kill -0 $pid; do sleep 0.05; done; " +
-                                                           "kill -9 $pid && echo killed; wait $pid; true");
+    const std::string command =
+        BuiltProgram("quorvalent-setup.exe") + " " + row[1] +
+        (held.killAt.empty()
+             ? ""
+             : " & pid=$!; while [ \"$(stat -c %s " + state + " 2>/dev/null || echo 0)\" -lt " + held.killAt +
+                   " ] && kill -0 $pid 2>/dev/null; do sleep 0.05; done; " +
+                   "kill -9 $pid 2>/dev/null && echo killed; wait $pid; true");
     HostRun run, other = {0, ""};
     {
         // Started from this Wine process, the installer may print its console
