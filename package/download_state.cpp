@@ -57,24 +57,38 @@ uint32_t ReadDownloadState(PackageJob& job)
     return 0;
 }
 
-void WriteDownloadState(const PackageJob& job, uint32_t received)
+void WriteDownloadState(const PackageJob& job, uint32_t received) { AppendDownloadState(job, 0, received); }
+
+bool AppendDownloadState(const PackageJob& job, uint32_t stored, uint32_t received)
 {
     try {
-        if (received > job.bodyCapacity)
-            return;
+        if (received > job.bodyCapacity || stored > received)
+            return false;
         char path[kFolderPathSize];
         if (!GetDownloadStatePath(path))
-            return;
-        PackageHeader header = {uint8_t(job.flags), uint16_t(job.packageNumber), job.archiveSize,
-                                job.compressedSize, job.trailingSize};
-        uint8_t bytes[kPackageHeaderSize];
-        EncodePackageHeader(header, bytes);
-        FileStream file(path, "wb");
-        file.Write(bytes, sizeof bytes);
-        file.Write(job.body, received);
+            return false;
+        FileStream file;
+        if (stored == 0) {
+            PackageHeader header = {uint8_t(job.flags), uint16_t(job.packageNumber), job.archiveSize,
+                                    job.compressedSize, job.trailingSize};
+            uint8_t bytes[kPackageHeaderSize];
+            EncodePackageHeader(header, bytes);
+            file.Open(path, "wb");
+            file.Write(bytes, sizeof bytes);
+        } else {
+            // Bytes appended to a file of another length would no longer
+            // stand at their own offsets.
+            file.Open(path, "r+b");
+            if (file.GetSize() != kPackageHeaderSize + stored)
+                return false;
+            file.SeekTo(file.GetSize());
+        }
+        file.Write(job.body + stored, received - stored);
+        return true;
     } catch (ErrorCode) {
     } catch (const std::bad_alloc&) {
     }
+    return false;
 }
 
 void DeleteDownloadState()

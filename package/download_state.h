@@ -31,5 +31,11 @@ uint32_t ReadDownloadState(PackageJob& job);
 // bytes of its body. Failures are dropped silently; a partly written file
 // is refused by the next read.
 void WriteDownloadState(const PackageJob& job, uint32_t received);
+// Appends the body bytes from stored up to received to a file that holds
+// the job's header and exactly stored body bytes; stored 0 starts the file
+// anew with the header. The file is closed again, so that the bytes have
+// reached the system. False, with the file left as it is or cut short
+// (still a prefix), when it is not as expected or a write fails.
+bool AppendDownloadState(const PackageJob& job, uint32_t stored, uint32_t received);
 // Deletes the file; a missing file is no error.
 void DeleteDownloadState();

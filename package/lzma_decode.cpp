@@ -28,6 +28,12 @@ public:
             return false;
         options = filters[0].options;
         lzma_options_lzma* lzma = static_cast<lzma_options_lzma*>(options);
+        // No match reaches back past the first byte of the output, so a
+        // dictionary as large as the archive decodes any valid stream: a
+        // small archive does not pay for the large dictionary it was
+        // packed with.
+        if (lzma->dict_size > archiveSize)
+            lzma->dict_size = archiveSize < LZMA_DICT_SIZE_MIN ? LZMA_DICT_SIZE_MIN : archiveSize;
         lzma->ext_flags = LZMA_LZMA1EXT_ALLOW_EOPM;
         lzma->ext_size_low = archiveSize;
         lzma->ext_size_high = 0;

@@ -8,6 +8,7 @@
 #include "base/error_code.h"
 #include "base/progress_sink.h"
 #include "package/download_state.h"
+#include "package/growing_download_state.h"
 #include "package/package_format.h"
 #include "package/package_job.h"
 #include "package/package_trust.h"
@@ -102,10 +103,8 @@ void PackageJob::FetchPackage(const char* url)
     ReserveArchive(archiveSize);
     int32_t ended = kErrorConnection;
     received = ReceiveBody(downloader, received, ended);
-    if (received != total) {
-        WriteDownloadState(*this, received);
+    if (received != total)
         throw ErrorCode(ended);
-    }
     CompleteBody();
 }
 
@@ -141,6 +140,10 @@ void PackageJob::CheckResumedRange(const HttpDownloader& downloader, uint32_t re
 uint32_t PackageJob::ReceiveBody(HttpDownloader& downloader, uint32_t received, int32_t& ended)
 {
     const uint32_t total = compressedSize + trailingSize;
+    // The state file grows with the body, so that a run that never comes
+    // back from this loop (killed, or failed by something that is no error
+    // code) still leaves a prefix to resume from.
+    GrowingDownloadState state(*this, received);
     int32_t flag = 0;
     // A full buffer ends the loop: a server that sends more than the body
     // would otherwise be read in pieces of 0 bytes for ever.
@@ -149,6 +152,7 @@ uint32_t PackageJob::ReceiveBody(HttpDownloader& downloader, uint32_t received, 
         downloader.SetBuffer(body + received, total - received);
         int32_t count = downloader.ReadIntoBuffer();
         if (count < 0) {
+            state.Store(received);
             ended = count;
             break;
         }
@@ -158,6 +162,9 @@ uint32_t PackageJob::ReceiveBody(HttpDownloader& downloader, uint32_t received, 
         // noticeable once the body is complete.
         VerifyBody(body + received, uint32_t(count));
         received += uint32_t(count);
+        // A whole body needs no state: it is deleted as soon as it is whole.
+        if (received < total)
+            state.Grow(received);
         flag = 1;
     }
     return received;

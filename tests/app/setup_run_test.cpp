@@ -9,8 +9,10 @@
 #include "base/folders.h"
 #include "net/proxy_settings.h"
 #include "package/download_state.h"
+#include "tests/support/http_test_support.h"
 #include "tests/support/link_recorder.h"
 #include "tests/support/linux_peer.h"
+#include "tests/support/package_builder.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/wine_probe.h"
@@ -34,11 +36,41 @@ std::string Embedded()
 // plain Windows stand-in cannot start with it: no launch is seen then.
 bool LaunchesVisible() { return Environment("QV_PRELOAD").empty(); }
 
+// The content of the large package's data file.
+const std::string& LargeData()
+{
+    static const std::string data = PatternBytes(14 << 20, 7);
+    return data;
+}
+
+// Package 1 of the stand-in and 14 MiB of data, stored: several marks of the
+// growing state file long.
+const std::string& LargePackage()
+{
+    using namespace testing_package;
+    static const std::string package =
+        Text(StoredPackage(ArchiveBuilder()
+                               .File("Quorvalent.new.exe", ReadWholeFile(StandinExe()).bytes, 1)
+                               .File("data.bin", LargeData())
+                               .End()));
+    return package;
+}
+
+std::string StateFile()
+{
+    char state[kFolderPathSize];
+    return GetDownloadStatePath(state) ? state : "";
+}
+
 // What a row arranged; the next row's arrangement undoes it.
 struct Arranged {
     std::shared_ptr<void> claim;
     std::vector<std::unique_ptr<LinuxPeer>> servers;
     std::unique_ptr<ScriptedPeer> relay;
+    // The package served when it is not the embedded one.
+    std::string package;
+    // The state file's size at which the installer is killed ("" for none).
+    std::string killAt;
 };
 
 // nginx serving the embedded package as http://files.quorvalent.test/q.pkg
@@ -92,6 +124,14 @@ bool Arrange(const std::string& step, Arranged* held)
                             w[0] == "zone" ? std::vector<std::string>{"--refuse", "unavailable"} : rest);
     if (w[0] == "marked")
         return WriteRegistryValue(kUninstallKey, "DisplayName", REG_SZ, std::string("marked") + '\0');
+    if (w[0] == "kill" || w[0] == "paced") {
+        held->package = LargePackage();
+        held->killAt = w[0] == "kill" ? w[1] : "";
+        held->servers.emplace_back(new LinuxPeer("nginx", "127.0.0.12", 80, {"4m"}));
+        held->relay.reset(new ScriptedPeer("127.0.0.10", 80, {{Relay("127.0.0.12", 80)}}));
+        return WriteUnixFile(held->servers[0]->Folder() + "/www/q.pkg", held->package) &&
+               held->servers[0]->Ready() && held->relay->Listening();
+    }
     if (w[0] == "direct" || w[0] == "http" || w[0] == "socks" || w[0] == "cut") {
         const uint32_t first = w[0] == "cut" ? atoi(w[1].c_str()) : ~0u,
                        then = w[0] == "cut" ? atoi(w[2].c_str()) : ~0u;
@@ -107,10 +147,19 @@ bool Arrange(const std::string& step, Arranged* held)
 // printed, or all of it when that is missing or an Unable... alert shows> |
 // <the installation>", as tests/data/setup/runs.txt describes it. The starts
 // that the row expects are waited for, or taken as seen where launches
-// cannot be seen.
-std::string Run(const std::vector<std::string>& row)
+// cannot be seen. A row that kills the installer does so once the state file
+// holds the bytes it names, and prints "killed".
+std::string Run(const std::vector<std::string>& row, const Arranged& held)
 {
-    const std::string command = BuiltProgram("quorvalent-setup.exe") + " " + row[1];
+    const std::string state = ShellQuoted(UnixPath(StateFile()));
+    const size_t before = ReadWholeFile(StateFile()).bytes.size();
+    const std::string command =
+        BuiltProgram("quorvalent-setup.exe") + " " + row[1] +
+        (held.killAt.empty()
+             ? ""
+             : " & pid=$!; while [ \"$(stat -c %s " + state + " 2>/dev/null || echo 0)\" -lt " + held.killAt +
+                   " ] && kill -0 $pid 2>/dev/null; do sleep 0.05; done; " +
+                   "kill -9 $pid 2>/dev/null && echo killed; wait $pid; true");
     HostRun run, other = {0, ""};
     {
         // Started from this Wine process, the installer may print its console
@@ -123,7 +172,7 @@ std::string Run(const std::vector<std::string>& row)
         alongside.join();
         run.output += other.output + alerts.Text();
     }
-    const std::string package = Embedded() + std::string(8, '\0'),
+    const std::string package = (held.package.empty() ? Embedded() : held.package) + std::string(8, '\0'),
                       program = InstallFolder() + "\\Quorvalent.exe";
     const RegistryValue name = ReadRegistryValue(kUninstallKey, "DisplayName"),
                         executable = ReadRegistryValue(kProductKey, "ExecutablePath"),
@@ -135,8 +184,14 @@ std::string Run(const std::vector<std::string>& row)
     const size_t starts = Occurrences(row[3], "started");
     std::string assumed;
     for (size_t i = 0; i < starts; ++i) assumed += i ? ", started" : "started";
-    char state[kFolderPathSize];
+    // A resumed run asks for the file from the first byte the state held.
+    const std::string range = "\r\nRange: bytes=" + std::to_string(before) + "-\r\n";
+    const bool resumed =
+        !held.package.empty() && held.relay->Finish() && Contains(held.relay->Received(0), range);
+    const FileBytes data = ReadWholeFile(InstallFolder() + "\\data.bin");
     const std::pair<bool, std::string> parts[] = {
+        {!held.package.empty() && before != 0,
+         resumed ? "resumed" : "not resumed from " + std::to_string(before)},
         {FileExists(program.c_str()),
          ReadWholeFile(program).bytes == ReadWholeFile(StandinExe()).bytes ? "program" : "another program"},
         {FileExists((InstallFolder() + "\\Quorvalent.new.exe").c_str()), "Quorvalent.new.exe"},
@@ -145,7 +200,8 @@ std::string Run(const std::vector<std::string>& row)
                                              (whole ? "" : " in part")},
         {bundle.found, "bundle " + std::to_string(bundle.Number())},
         {true, Shortcuts(program)},
-        {GetDownloadStatePath(state) && FileExists(state), "download kept"},
+        {data.found, data.bytes == LargeData() ? "data" : "other data"},
+        {FileExists(StateFile().c_str()), "download kept"},
         {true, !LaunchesVisible()            ? assumed
                : FileExists(program.c_str()) ? RecordedStarts(InstallFolder(), starts)
                                              : ""}};
@@ -172,7 +228,7 @@ std::vector<std::pair<std::string, std::string>> RunRows(const std::string& tabl
             continue;
         const std::string label = row[0] + " | " + row[1] + " -> ";
         outcomes.push_back({label + "exit 0 | " + row[2] + " | " + row[3],
-                            label + (Arrange(row[0], &held) ? Run(row) : "not arranged")});
+                            label + (Arrange(row[0], &held) ? Run(row, held) : "not arranged")});
         pages += row[4].empty() ? "" : row[4] + "\n";
     }
     // A link of our own opened last: once it is recorded, every page
