@@ -5,6 +5,8 @@ struct ScriptedPeer::State {
     SOCKET listener = INVALID_SOCKET;
     HANDLE thread = nullptr;
     volatile LONG stop = 0;
+    bool completed = false;
+    std::vector<std::string> received;  // per connection, what its client sent
 };
 
 namespace {
@@ -45,6 +47,8 @@ void RunRelay(State& state, SOCKET client, const PeerStep& step)
             uint32_t room =
                 from == server && step.cut - answered < sizeof bytes ? step.cut - answered : sizeof bytes;
             int got = open && FD_ISSET(from, &readable) ? recv(from, bytes, static_cast<int>(room), 0) : -2;
+            if (got > 0 && from == client)
+                state.received.back().append(bytes, got);
             if (got != -2)
                 open = got > 0 && send(from == server ? client : server, bytes, got, 0) == got;
             answered += from == server && got > 0 ? static_cast<uint32_t>(got) : 0;
@@ -61,8 +65,10 @@ DWORD WINAPI Serve(void* parameter)
         if (!FD_ISSET(state.listener, &ready))
             continue;
         SOCKET client = accept(state.listener, nullptr, nullptr);
+        state.received.emplace_back();
         for (const PeerStep& step : state.scripts[served++]) RunRelay(state, client, step);
         closesocket(client);
+        state.completed = served == state.scripts.size() && !state.stop;
     }
     return 0;
 }
@@ -88,7 +94,7 @@ ScriptedPeer::~ScriptedPeer()
 
 bool ScriptedPeer::Listening() const { return state->thread != nullptr; }
 
-void ScriptedPeer::Finish(uint32_t waitMs)
+bool ScriptedPeer::Finish(uint32_t waitMs)
 {
     if (state->thread && WaitForSingleObject(state->thread, waitMs) != WAIT_OBJECT_0) {
         state->stop = 1;
@@ -99,6 +105,12 @@ void ScriptedPeer::Finish(uint32_t waitMs)
     state->thread = nullptr;
     closesocket(state->listener);
     state->listener = INVALID_SOCKET;
+    return state->completed;
+}
+
+std::string ScriptedPeer::Received(size_t index) const
+{
+    return index < state->received.size() ? state->received[index] : std::string();
 }
 
 SOCKET BoundSocket(const char* address, uint16_t port, int type, int backlog)

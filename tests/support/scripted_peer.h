@@ -33,8 +33,11 @@ public:
     ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
     bool Listening() const;
-    // Waits up to waitMs for every script to run to its end, then stops.
-    void Finish(uint32_t waitMs = 10000);
+    // Waits up to waitMs for every script to run to its end, then stops;
+    // true when every one did.
+    bool Finish(uint32_t waitMs = 10000);
+    // What the client of connection number index sent; call after Finish.
+    std::string Received(size_t index) const;
 
     struct State;
 

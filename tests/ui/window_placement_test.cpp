@@ -1,6 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "tests/support/window_script.h"
+#include "ui/alert_dialog.h"
 #include "ui/cancel_dialog.h"
 #include "ui/install_dialog.h"
 #include "ui/installed_dialog.h"
@@ -43,10 +44,12 @@ TEST(WindowPlacement, EveryDialogOpensCentred)
     };
     for (const auto& row : rows) {
         LONG off = -1;
-        RunScripted(*row.dialog, {{row.caption, [&](HWND dialog) {
-                                       off = OffCentre(dialog);
-                                       row.dialog->EndDialog(IDCANCEL);
-                                   }}});
+        EXPECT_TRUE(RunScripted([&] { row.dialog->DoModal(); }, {{row.caption,
+                                                                  [&](HWND dialog) {
+                                                                      off = OffCentre(dialog);
+                                                                      row.dialog->EndDialog(IDCANCEL);
+                                                                  }}}))
+            << row.caption;
         EXPECT_TRUE(off >= 0 && off <= 1) << row.caption << " is " << off << " px off centre";
     }
 }
