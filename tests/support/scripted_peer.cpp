@@ -83,23 +83,14 @@ ScriptedPeer::ScriptedPeer(const char* address, uint16_t port, std::vector<PeerS
 ScriptedPeer::~ScriptedPeer()
 {
     state->stop = 1;
-    Finish();
+    if (state->thread) {
+        WaitForSingleObject(state->thread, INFINITE);
+        CloseHandle(state->thread);
+    }
+    closesocket(state->listener);
 }
 
 bool ScriptedPeer::Listening() const { return state->thread != nullptr; }
-
-void ScriptedPeer::Finish(uint32_t waitMs)
-{
-    if (state->thread && WaitForSingleObject(state->thread, waitMs) != WAIT_OBJECT_0) {
-        state->stop = 1;
-        WaitForSingleObject(state->thread, INFINITE);
-    }
-    if (state->thread)
-        CloseHandle(state->thread);
-    state->thread = nullptr;
-    closesocket(state->listener);
-    state->listener = INVALID_SOCKET;
-}
 
 SOCKET BoundSocket(const char* address, uint16_t port, int type, int backlog)
 {

@@ -33,8 +33,6 @@ public:
     ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
     bool Listening() const;
-    // Waits up to waitMs for every script to run to its end, then stops.
-    void Finish(uint32_t waitMs = 10000);
 
     struct State;
 
