@@ -10,6 +10,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <regex.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -22,7 +23,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -68,19 +68,19 @@ public:
     // after 10 s).
     bool Logged(const std::string& pattern, long count = 1)
     {
-        const std::regex expression(pattern, std::regex::extended);
+        regex_t expression;
+        regcomp(&expression, pattern.c_str(), REG_EXTENDED);
         ssize_t got = -1;
         for (Clock::time_point end = Clock::now() + std::chrono::seconds(10);
              Clock::now() < end && got != 0;) {
-            if (std::distance(std::sregex_iterator(text.begin(), text.end(), expression),
-                              std::sregex_iterator()) >= count)
-                return true;
+            if (Matches(expression, count))
+                return regfree(&expression), true;
             pollfd ready = {output, POLLIN, 0};
             char chunk[4096];
             got = poll(&ready, 1, 100) == 1 ? read(output, chunk, sizeof chunk) : -1;
             text.append(chunk, got > 0 ? got : 0);
         }
-        return false;
+        return regfree(&expression), false;
     }
     // The exit code once the service has ended, or -1 after 15 s.
     int Wait()
@@ -94,6 +94,15 @@ public:
             }
         }
         return -1;
+    }
+
+    // Whether the expression matches the output count times.
+    bool Matches(const regex_t& expression, long count) const
+    {
+        regmatch_t match;
+        for (const char* at = text.c_str(); count > 0 && regexec(&expression, at, 1, &match, 0) == 0; --count)
+            at += match.rm_eo;
+        return count == 0;
     }
 
     pid_t pid = -1;
