@@ -7,7 +7,6 @@
 #include "tests/support/gtest.h"
 
 #include "app/installer_app.h"
-#include "base/folders.h"
 #include "base/memory_stream.h"
 #include "net/host_address.h"
 #include "net/http_downloader.h"
@@ -256,16 +255,6 @@ ErrorCode ReadRecord(std::string bytes, ProxySettings& settings)
     return ThrownCode([&] { ProxiesRecord::Read(stream, settings); });
 }
 
-std::string Fields(const ProxySettings& s)
-{
-    char shown[512];
-    std::snprintf(shown, sizeof shown, "http %s %s:%u %s:%s, socks %s %u %s:%u %s:%s",
-                  s.HttpEnabled() ? "on" : "off", s.HttpHost(), s.HttpPort(), s.HttpUser(), s.HttpPassword(),
-                  s.SocksEnabled() ? "on" : "off", s.SocksVersion(), s.SocksHost(), s.SocksPort(),
-                  s.SocksUser(), s.SocksPassword());
-    return shown;
-}
-
 // The fields as read, and any way in which the record does not go back to
 // its bytes or reads when cut short.
 std::string Record(Case&, const std::string& bytes)
@@ -278,19 +267,11 @@ std::string Record(Case&, const std::string& bytes)
     ProxiesRecord::Write(stream, s);
     std::string written(reinterpret_cast<char*>(stream.GetBuffer()), stream.GetSize());
     std::string shown =
-        Fields(s) + (bytes.compare(0, written.size(), written) ? ", written back otherwise" : "");
+        ProxyFields(s) + (bytes.compare(0, written.size(), written) ? ", written back otherwise" : "");
     for (size_t cut = 0; cut < written.size(); ++cut)
         if (ReadRecord(bytes.substr(0, cut), s) != kErrorMalformed)
             shown += ", read when cut to " + std::to_string(cut);
     return shown;
-}
-
-std::string ProxiesPath()
-{
-    char path[kFolderPathSize];
-    GetPrefsFolder(path);
-    ReplaceFileName(path, sizeof path, kProxiesFileName);
-    return path;
 }
 
 // Saves the process's settings: whether changes stay unsaved, and "no file",
@@ -311,13 +292,13 @@ std::string Load(Case&, const std::string&)
 {
     ProxySettings loaded;
     loaded.Load();
-    return Fields(loaded) + (loaded.IsDirty() ? ", dirty" : "");
+    return ProxyFields(loaded) + (loaded.IsDirty() ? ", dirty" : "");
 }
 
 std::string Disable(Case&, const std::string&)
 {
     ProxySettings::Instance().DisableIncomplete();
-    return Fields(ProxySettings::Instance());
+    return ProxyFields(ProxySettings::Instance());
 }
 
 typedef std::string (*Act)(Case&, const std::string&);

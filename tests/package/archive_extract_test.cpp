@@ -11,6 +11,24 @@ using namespace testing_package;
 
 namespace {
 
+// The last-write time of a file or folder in Unix seconds; INT64_MIN when it
+// cannot be read.
+int64_t ModificationTime(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    FILETIME written;
+    bool read = file != INVALID_HANDLE_VALUE && GetFileTime(file, nullptr, nullptr, &written);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    if (!read)
+        return INT64_MIN;
+    int64_t since1970 =
+        int64_t((uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime) - 116444736000000000LL;
+    // Whole seconds rounded down, also before 1970.
+    return since1970 >= 0 ? since1970 / 10000000 : -((-since1970 + 9999999) / 10000000);
+}
+
 ErrorCode Extract(const std::string& folder, std::vector<uint8_t> archive, ExtractionResult* result)
 {
     MemoryStream stream;

@@ -1,13 +1,14 @@
 #include "tests/support/data_rows.h"
 
-#include "tests/support/test_env.h"
-
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 std::vector<DataRow> ReadDataRows(const std::string& name)
 {
-    std::istringstream lines(ReadWholeFile(WindowsPath(SourceDir() + "/tests/data/" + name)).bytes);
+    // By the source folder's Unix path, which Winelib and native tests alike can open.
+    const char* source = std::getenv("QV_SOURCE_DIR");
+    std::ifstream lines(std::string(source ? source : "") + "/tests/data/" + name);
     std::vector<DataRow> rows;
     for (std::string line; std::getline(lines, line);) {
         if (line.find_first_not_of(" \r") == std::string::npos || line[0] == '#')

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,10 +23,7 @@ std::string SourceDir() { return Environment("QV_SOURCE_DIR"); }
 std::string WindowsPath(const std::string& unixPath)
 {
     std::string path = "Z:" + unixPath;
-    for (char& c : path) {
-        if (c == '/')
-            c = '\\';
-    }
+    std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
 
@@ -39,8 +37,7 @@ FileBytes ReadWholeFile(const std::string& windowsPath)
         return file;
     file.found = true;
     char chunk[4096];
-    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, stream)) > 0;)
-        file.bytes.append(chunk, got);
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, stream)) > 0;) file.bytes.append(chunk, got);
     std::fclose(stream);
     return file;
 }
@@ -57,8 +54,7 @@ bool WriteWholeFile(const std::string& windowsPath, const std::string& bytes)
 std::string ShellQuoted(const std::string& text)
 {
     std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
@@ -71,20 +67,13 @@ HostRun RunHost(const std::string& command, uint32_t timeoutSeconds, bool keepPr
     std::string line = std::string(keepPreload ? "" : "env -u LD_PRELOAD ") + "timeout -k 5 " +
                        std::to_string(timeoutSeconds) + " sh -c " + ShellQuoted(command);
     int status = std::system((line + " >" + ShellQuoted(file) + " 2>&1 </dev/null").c_str());
-    HostRun run = {status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string()};
-    if (FILE* stream = std::fopen(file.c_str(), "rb")) {
-        char chunk[4096];
-        for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, stream)) > 0;)
-            run.output.append(chunk, got);
-        std::fclose(stream);
-    }
+    HostRun run = {status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                   ReadWholeFile(WindowsPath(file)).bytes};
     std::remove(file.c_str());
     if (run.exitCode == 124)
         run.exitCode = -1;
     return run;
 }
-
-bool HostHas(const char* program) { return RunHost(std::string("command -v ") + program).exitCode == 0; }
 
 int RunAndWait(const std::string& commandLine, const char* workingFolder, DWORD limitMs)
 {
@@ -176,7 +165,7 @@ void RunOnThread(const std::function<void()>& work)
     CloseHandle(thread);
 }
 
-// ---- Folders and times of files that tests write (package tests) ----
+// ---- Folders that tests write (package tests) ----
 
 std::string ScratchFolder(const std::string& name)
 {
@@ -201,20 +190,4 @@ std::vector<std::string> ListNames(const std::string& folder)
     } while (FindNextFileA(find, &data));
     FindClose(find);
     return names;
-}
-
-int64_t ModificationTime(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    FILETIME written;
-    bool read = file != INVALID_HANDLE_VALUE && GetFileTime(file, nullptr, nullptr, &written);
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    if (!read)
-        return INT64_MIN;
-    int64_t since1970 =
-        int64_t((uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime) - 116444736000000000LL;
-    // Whole seconds rounded down, also before 1970.
-    return since1970 >= 0 ? since1970 / 10000000 : -((-since1970 + 9999999) / 10000000);
 }

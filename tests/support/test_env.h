@@ -44,8 +44,6 @@ struct HostRun {
 // would hold a pipe open after the command ends), without the sanitizer's
 // preload unless asked: Wine's own Windows programs cannot start with it.
 HostRun RunHost(const std::string& command, uint32_t timeoutSeconds = 60, bool keepPreload = false);
-// Whether the host has the program on its PATH.
-bool HostHas(const char* program);
 // The text as one single-quoted shell word.
 std::string ShellQuoted(const std::string& text);
 
@@ -102,7 +100,7 @@ int32_t ThrownCode(Call call)
 // not be one of Wine's) and waits for it to end.
 void RunOnThread(const std::function<void()>& work);
 
-// ---- Folders and times of files that tests write (package tests) ----
+// ---- Folders that tests write (package tests) ----
 
 #include <vector>
 
@@ -111,6 +109,3 @@ void RunOnThread(const std::function<void()>& work);
 std::string ScratchFolder(const std::string& name);
 // The names in a folder, "." and ".." left out; empty when it cannot be read.
 std::vector<std::string> ListNames(const std::string& folder);
-// The last-write time of a file or folder in Unix seconds; INT64_MIN when it
-// cannot be read.
-int64_t ModificationTime(const std::string& path);

@@ -1,10 +1,8 @@
 #include "tests/support/gtest.h"
 
 #include "app/installer_app.h"
-#include "base/folders.h"
-#include "net/proxies_record.h"
-#include "net/proxy_settings.h"
 #include "tests/support/data_rows.h"
+#include "tests/support/proxy_choice.h"
 #include "tests/support/window_script.h"
 #include "ui/installed_dialog.h"
 #include "ui/no_response_dialog.h"
@@ -34,10 +32,7 @@ std::vector<DialogStep> Steps(const std::string& script)
 // What the row's call ends with under its steps, worded as the data file words it.
 std::string Outcome(const std::string& call, const std::string& script)
 {
-    char proxies[kFolderPathSize];
-    GetPrefsFolder(proxies);
-    ReplaceFileName(proxies, sizeof proxies, kProxiesFileName);
-    DeleteFileA(proxies);
+    DeleteFileA(ProxiesPath().c_str());
     ProxySettings& s = ProxySettings::Instance();
     s.Load();
     theApp.m_bSilent = call == "install silent";
@@ -55,11 +50,9 @@ std::string Outcome(const std::string& call, const std::string& script)
         return outcome + ", choices " + std::to_string(theApp.m_bDesktopIcon) +
                std::to_string(theApp.m_bStartWithWindows) + std::to_string(theApp.m_bQuickLaunchIcon);
     if (call == "proxy settings")
-        outcome += std::string(", http ") + (s.HttpEnabled() ? "on \"" : "off \"") + s.HttpHost() +
-                   "\", socks " + (s.SocksEnabled() ? "on \"" : "off \"") + s.SocksHost() +
-                   "\":" + std::to_string(s.SocksPort()) + " v" + std::to_string(s.SocksVersion()) + " \"" +
-                   s.SocksUser() + "\"" +
-                   (GetFileAttributesA(proxies) == INVALID_FILE_ATTRIBUTES ? ", not saved" : ", saved") +
+        outcome += ", " + ProxyFields(s) +
+                   (GetFileAttributesA(ProxiesPath().c_str()) == INVALID_FILE_ATTRIBUTES ? ", not saved"
+                                                                                         : ", saved") +
                    (s.IsDirty() ? ", dirty" : "");
     return outcome;
 }

@@ -2,6 +2,7 @@
 // a free port of 127.0.0.1, with clients from loopback addresses of their
 // own; and the PROXY headers that load balancers send.
 #include "service/service_message.h"
+#include "tests/support/data_rows.h"
 #include "tools/service/proxy_header.h"
 
 #include <gtest/gtest.h>
@@ -166,22 +167,6 @@ uint32_t Exchange(uint16_t port, const char* from, const std::string& prefix = "
     return client.Begin(prefix, &challenge) ? client.Finish(challenge) : 0;
 }
 
-std::string ProxyV1(const char* client, const char* port)
-{
-    return std::string("PROXY TCP4 ") + client + " 127.0.0.1 " + port + " 16000\r\n";
-}
-
-// A version 2 header: signature, version and command, family and transport,
-// length, then the body.
-std::string ProxyV2(char command, char family, const std::string& body)
-{
-    return std::string("\r\n\r\n\0\r\nQUIT\n", 12) + command + family + char(body.size() >> 8) +
-           char(body.size()) + body;
-}
-
-const std::string kV2Inet("\xC6\x33\x64\x08\xC0\x00\x02\x01\x0F\xA1\x3E\x80",
-                          12);  // 198.51.100.8:4001 -> 192.0.2.1:16000
-
 // User and system time of the process in clock ticks (fields 14 and 15).
 long CpuTicks(pid_t pid)
 {
@@ -195,64 +180,21 @@ long CpuTicks(pid_t pid)
 
 }  // namespace
 
+// The cases of tests/data/proxy_header/headers.txt.
 TEST(ProxyHeader, ParsesWhatBalancersSendAndRefusesEverythingElse)
 {
-    using proxy_header::Parse;
-    std::string v6(36, '\0');
-    v6[0] = '\x20', v6[1] = '\x01', v6[15] = '\x07', v6[33] = '\x01';
-    const struct {
-        std::string bytes;
-        Parse parse;
-        const char* client;  // address:port, "" when none is named
-        size_t size;
-    } rows[] = {
-        {ProxyV1("198.51.100.7", "4000") + std::string("\0\0\0\xB4", 4), Parse::Complete, "198.51.100.7:4000",
-         46},
-        {"PROXY TCP6 2001:db8::7 2001:db8::1 4000 16000\r\n", Parse::Complete, "2001:db8::7:4000", 47},
-        {"PROXY UNKNOWN ffff::1 ffff::2 1 2\r\n", Parse::Complete, "", 35},
-        {ProxyV2('\x21', '\x11', kV2Inet) + "\x01", Parse::Complete, "198.51.100.8:4001", 28},
-        {ProxyV2('\x21', '\x21', v6), Parse::Complete, "2001::7:1", 52},
-        {ProxyV2('\x21', '\x11', kV2Inet + std::string("\x04\x00\x02id", 5)), Parse::Complete,
-         "198.51.100.8:4001", 33},
-        {ProxyV2('\x20', '\x00', ""), Parse::Complete, "", 16},
-        {ProxyV2('\x21', '\x00', "\x01\x02"), Parse::Complete, "", 18},
-        {"", Parse::Incomplete, "", 0},
-        {"PROX", Parse::Incomplete, "", 0},
-        {"PROXY TCP4 198.51.100.7 127.0.0.1 4000", Parse::Incomplete, "", 0},
-        {ProxyV2('\x21', '\x11', kV2Inet).substr(0, 14), Parse::Incomplete, "", 0},
-        {ProxyV2('\x21', '\x11', kV2Inet).substr(0, 20), Parse::Incomplete, "", 0},
-        {"PROXY TCP4 198.51.100.7 127.0.0.1 4000" + std::string(69, ' '), Parse::Malformed, "", 0},
-        {"PROXY TCP4 198.51.100.7 127.0.0.1 4000 16000\n", Parse::Malformed, "", 0},
-        {ProxyV1("198.51.100.7", "65536"), Parse::Malformed, "", 0},
-        {ProxyV1("198.51.100.7", "+4000"), Parse::Malformed, "", 0},
-        {ProxyV1("2001:db8::7", "4000"), Parse::Malformed, "", 0},
-        {ProxyV1("198.51.100.07", "4000"), Parse::Malformed, "", 0},
-        {"PROXY TCP6 fe80::1%lo fe80::2 1 2\r\n", Parse::Malformed, "", 0},
-        {"PROXY TCP4 198.51.100.7  127.0.0.1 4000 16000\r\n", Parse::Malformed, "", 0},
-        {"PROXY TCP4 198.51.100.7 127.0.0.1 4000\r\n", Parse::Malformed, "", 0},
-        {"PROXY TCP4 198.51.100.7 127.0.0.1 4000 16000 1\r\n", Parse::Malformed, "", 0},
-        {"PROXY UDP4 198.51.100.7 127.0.0.1 4000 16000\r\n", Parse::Malformed, "", 0},
-        {"PROXY \r\n", Parse::Malformed, "", 0},
-        {"GET / HTTP/1.0\r\n", Parse::Malformed, "", 0},
-        {ProxyV2('\x11', '\x11', kV2Inet), Parse::Malformed, "", 0},
-        {ProxyV2('\x22', '\x11', kV2Inet), Parse::Malformed, "", 0},
-        {ProxyV2('\x21', '\x41', kV2Inet), Parse::Malformed, "", 0},
-        {ProxyV2('\x21', '\x12', kV2Inet), Parse::Malformed, "", 0},
-        {ProxyV2('\x21', '\x11', kV2Inet.substr(0, 8)), Parse::Malformed, "", 0},
-        {ProxyV2('\x21', '\x11', std::string(513, '\0')), Parse::Malformed, "", 0},
-        {std::string("\r\n\r\n\0\r\nQUIT\r", 12) + ProxyV2('\x21', '\x11', kV2Inet).substr(12),
-         Parse::Malformed, "", 0},
-    };
-    for (const auto& row : rows) {
+    for (const DataRow& row : ReadDataRows("proxy_header/headers.txt")) {
         proxy_header::Header header;
-        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(row.bytes.data());
-        ASSERT_EQ(proxy_header::ParseHeader(bytes, row.bytes.size(), &header), row.parse) << row.bytes;
-        if (row.parse != Parse::Complete)
-            continue;
-        EXPECT_EQ(header.size, row.size) << row.bytes;
-        EXPECT_EQ(header.hasClient ? header.client.to_string() + ":" + std::to_string(header.clientPort) : "",
-                  row.client)
-            << row.bytes;
+        const std::string& bytes = row[0];
+        proxy_header::Parse parse =
+            proxy_header::ParseHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &header);
+        std::string outcome = parse == proxy_header::Parse::Incomplete ? "incomplete"
+                              : parse == proxy_header::Parse::Malformed
+                                  ? "malformed"
+                                  : "complete " + std::to_string(header.size);
+        if (parse == proxy_header::Parse::Complete && header.hasClient)
+            outcome += " " + header.client.to_string() + ":" + std::to_string(header.clientPort);
+        EXPECT_EQ(outcome, row.at(1)) << bytes;
     }
 }
 
@@ -315,34 +257,19 @@ TEST(UpdateService, TermEndsItAfterTheExchangesInFlight)
     EXPECT_TRUE(service.Logged("result=location ms=[0-9]+\nstopped\n"));
 }
 
+// The cases of tests/data/update_service/behind_a_balancer.txt.
 TEST(UpdateService, BehindABalancerTheClientItNamesIsLoggedAndLimited)
 {
     Service service({"--proxy-from", "127.0.0.5", "--max-per-client", "1"});
     ASSERT_NE(service.port, 0);
     Client holding(service.port, "127.0.0.5");
     sm::Message challenge{};
-    ASSERT_TRUE(holding.Begin(ProxyV1("198.51.100.9", "4000"), &challenge));
-    const struct {
-        const char* from;
-        std::string prefix;
-        uint32_t answer;
-        const char* logged;
-    } rows[] = {
-        {"127.0.0.5", ProxyV1("198.51.100.7", "4000"), sm::kPackageLocation,
-         "client=198.51.100.7:4000 via=127.0.0.5 nonce=7 result=location"},
-        {"127.0.0.5", ProxyV2('\x21', '\x11', kV2Inet), sm::kPackageLocation,
-         "client=198.51.100.8:4001 via=127.0.0.5 nonce=7 result=location"},
-        {"127.0.0.5", ProxyV1("198.51.100.9", "4001"), 0,
-         "client=198.51.100.9:4001 via=127.0.0.5 nonce=0 result=client-limit"},
-        {"127.0.0.5", "PROXY TCP4 nonsense\r\n", 0,
-         "client=127.0.0.5:[0-9]+ via=127.0.0.5 nonce=0 result=bad-proxy-header"},
-        {"127.0.0.5", "", 0, "client=127.0.0.5:[0-9]+ via=127.0.0.5 nonce=0 result=bad-proxy-header"},
-        {"127.0.0.6", ProxyV1("198.51.100.7", "4000"), 0,
-         "client=127.0.0.6:[0-9]+ nonce=0 result=proxy-not-allowed"},
-        {"127.0.0.6", "", sm::kPackageLocation, "client=127.0.0.6:[0-9]+ nonce=7 result=location"},
-    };
-    for (const auto& row : rows) {
-        EXPECT_EQ(Exchange(service.port, row.from, row.prefix), row.answer) << row.logged;
-        EXPECT_TRUE(service.Logged(row.logged)) << row.logged;
+    ASSERT_TRUE(holding.Begin("PROXY TCP4 198.51.100.9 127.0.0.1 4000 16000\r\n", &challenge));
+    for (const DataRow& row : ReadDataRows("update_service/behind_a_balancer.txt")) {
+        uint32_t answer = Exchange(service.port, row[0].c_str(), row.at(1));
+        std::string outcome = answer == sm::kPackageLocation ? "location"
+                              : answer                       ? std::to_string(answer)
+                                                             : "none";
+        EXPECT_EQ(outcome + (service.Logged(row.at(3)) ? "" : ", not logged"), row.at(2)) << row[3];
     }
 }
