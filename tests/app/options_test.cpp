@@ -1,13 +1,14 @@
 #include "tests/support/gtest.h"
 
 #include "app/installer_app.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/wine_probe.h"
 
 #include <sstream>
 
 TEST(InstallerApp, ReadsEachOptionAsTheFlowExpectsAndRefusesAnExecutablePathThatDoesNotFit)
 {
-    const auto cases = ReadCases("app/options.txt", 2);
+    const auto cases = ReadDataRows("app/options.txt", 2);
     ASSERT_FALSE(cases.empty());
     const int savedCount = __argc;
     char** const savedVector = __argv;

@@ -9,6 +9,7 @@
 #include "base/folders.h"
 #include "net/proxy_settings.h"
 #include "package/download_state.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/http_test_support.h"
 #include "tests/support/link_recorder.h"
 #include "tests/support/linux_peer.h"
@@ -221,7 +222,7 @@ std::vector<std::pair<std::string, std::string>> RunRows(const std::string& tabl
     std::vector<std::pair<std::string, std::string>> outcomes;
     std::string pages;
     Arranged held;
-    for (const std::vector<std::string>& row : ReadCases(table, 5)) {
+    for (const std::vector<std::string>& row : ReadDataRows(table, 5)) {
         // Two sanitized installers started at once in one prefix sometimes
         // hang in Wine's start-up, before any code of ours runs.
         if (row[0] == "twice" && !LaunchesVisible())

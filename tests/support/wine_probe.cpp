@@ -33,23 +33,6 @@ size_t Occurrences(const std::string& text, const std::string& part)
     return count;
 }
 
-std::vector<std::vector<std::string>> ReadCases(const std::string& name, size_t columns)
-{
-    std::istringstream lines(ReadWholeFile(WindowsPath(SourceDir() + "/tests/data/" + name)).bytes);
-    std::vector<std::vector<std::string>> rows;
-    for (std::string line; std::getline(lines, line);) {
-        if (line.find_first_not_of(' ') == line.npos || line[0] == '#')
-            continue;
-        rows.emplace_back();
-        for (std::istringstream cells(line); std::getline(cells, line, '|');) {
-            line.erase(0, line.find_first_not_of(' '));
-            rows.back().push_back(line.erase(line.find_last_not_of(' ') + 1));
-        }
-        rows.back().resize(columns);
-    }
-    return rows;
-}
-
 RegistryValue ReadRegistryValue(const char* key, const char* name)
 {
     char data[4096];

@@ -14,10 +14,6 @@ inline bool Contains(const std::string& text, const std::string& part)
 }
 size_t Occurrences(const std::string& text, const std::string& part);
 
-// The rows of tests/data/<name>: one a line, cut at "|" into trimmed cells,
-// padded to the columns; blank lines and lines that start with "#" left out.
-std::vector<std::vector<std::string>> ReadCases(const std::string& name, size_t columns);
-
 // A value under HKEY_CURRENT_USER as stored (a REG_SZ with its NUL).
 struct RegistryValue {
     bool found;

@@ -1,12 +1,13 @@
 // The package tool run as the release engineer runs it.
 #include "tests/support/gtest.h"
 
+#include "tests/support/data_rows.h"
 #include "tests/support/wine_probe.h"
 
 // Each line of tests/data/pack/commands.txt, in order, in the test's folder.
 TEST(PackTool, RoundTripsFoldersListsAndRefusesBadInputAsItsCommandsSay)
 {
-    const auto commands = ReadCases("pack/commands.txt", 3);
+    const auto commands = ReadDataRows("pack/commands.txt", 3);
     ASSERT_FALSE(commands.empty());
     // Every file and folder below the folder with its type and modification
     // time, then every file's digest, in a fixed order.
