@@ -124,10 +124,10 @@ BOOL AfxWalkPreTranslateTree(MSG* msg);
 BOOL AfxPumpMessage();
 
 // Start-up helpers with their MFC effects.
-void AfxEnableControlContainer();   // no ActiveX controls are hosted: nothing to do
-BOOL AfxSocketInit();               // WSAStartup for Windows Sockets 1.1
-BOOL AfxInitRichEdit();             // loads the rich-edit control library
-BOOL AfxOleInit();                  // OleInitialize on the calling thread
+void AfxEnableControlContainer();  // no ActiveX controls are hosted: nothing to do
+BOOL AfxSocketInit();              // WSAStartup for Windows Sockets 1.1
+BOOL AfxInitRichEdit();            // loads the rich-edit control library
+BOOL AfxOleInit();                 // OleInitialize on the calling thread
 
 // The C runtime's argument vector, as Windows programs see it: filled from the
 // command line by the program entry before InitInstance runs.

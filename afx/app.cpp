@@ -7,7 +7,7 @@
 namespace {
 CWinApp* g_application = nullptr;
 thread_local CWinThread* t_thread = nullptr;
-}
+}  // namespace
 
 CWinApp::CWinApp(const char* appName) : m_pszAppName(appName), m_szRegistryKey()
 {

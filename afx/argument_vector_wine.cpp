@@ -29,8 +29,7 @@ void FillArgumentVector()
         texts.push_back(text.c_str());
     }
     LocalFree(wide);
-    for (std::string& text : texts)
-        pointers.push_back(&text[0]);
+    for (std::string& text : texts) pointers.push_back(&text[0]);
     pointers.push_back(nullptr);
     __argc = count;
     __argv = pointers.data();

@@ -134,8 +134,7 @@ int32_t CDialog::RunModalIndirect(const DLGTEMPLATE* dialogTemplate, HWND owner)
     HWND window;
     {
         AfxHookWindowCreate hook(this);
-        window = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, owner,
-                                            AfxDlgProc, 0);
+        window = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, owner, AfxDlgProc, 0);
     }
     if (!window || AfxTakeHandlerFailure()) {
         if (m_hWnd)

@@ -96,8 +96,7 @@ CDialogTemplate::CDialogTemplate() : m_hTemplate(nullptr), m_size(0), m_nLocks(0
 
 CDialogTemplate::~CDialogTemplate()
 {
-    while (m_nLocks > 0)
-        Unlock();
+    while (m_nLocks > 0) Unlock();
     if (m_hTemplate)
         GlobalFree(m_hTemplate);
 }

@@ -1,8 +1,8 @@
 #include "afx/frame.h"
 
 const CRuntimeClass CFrameWnd::classCFrameWnd = {"CFrameWnd", &CWnd::classCWnd};
-const RECT CFrameWnd::rectDefault = {static_cast<LONG>(CW_USEDEFAULT), static_cast<LONG>(CW_USEDEFAULT),
-                                     0, 0};
+const RECT CFrameWnd::rectDefault = {static_cast<LONG>(CW_USEDEFAULT), static_cast<LONG>(CW_USEDEFAULT), 0,
+                                     0};
 
 CFrameWnd::CFrameWnd() = default;
 
@@ -10,8 +10,8 @@ CFrameWnd::~CFrameWnd() = default;
 
 const CRuntimeClass* CFrameWnd::GetRuntimeClass() const { return &classCFrameWnd; }
 
-BOOL CFrameWnd::Create(const char* className, const char* title, DWORD style, const RECT& rect,
-                       CWnd* parent, const char* menuName, DWORD exStyle)
+BOOL CFrameWnd::Create(const char* className, const char* title, DWORD style, const RECT& rect, CWnd* parent,
+                       const char* menuName, DWORD exStyle)
 {
     HMENU menu = nullptr;
     if (menuName) {
@@ -29,8 +29,9 @@ BOOL CFrameWnd::Create(const char* className, const char* title, DWORD style, co
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs)
 {
     if (!cs.lpszClass) {
-        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS, LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)),
-                                           reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr);
+        cs.lpszClass =
+            AfxRegisterWndClass(CS_DBLCLKS, LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)),
+                                reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr);
         if (!cs.lpszClass)
             return FALSE;
     }

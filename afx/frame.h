@@ -20,8 +20,8 @@ public:
     // (double-clicks, arrow cursor, window background). No menu is loaded
     // when `menuName` is null.
     BOOL Create(const char* className, const char* title, DWORD style = WS_OVERLAPPEDWINDOW,
-                const RECT& rect = rectDefault, CWnd* parent = nullptr,
-                const char* menuName = nullptr, DWORD exStyle = 0);
+                const RECT& rect = rectDefault, CWnd* parent = nullptr, const char* menuName = nullptr,
+                DWORD exStyle = 0);
     // Frames get a sunken client edge.
     BOOL PreCreateWindow(CREATESTRUCTA& cs) override;
 

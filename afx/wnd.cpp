@@ -144,9 +144,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName
     HWND window;
     {
         AfxHookWindowCreate hook(this);
-        window = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y,
-                                 cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
-                                 cs.lpCreateParams);
+        window = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
+                                 cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
     }
     // A window that failed after it was bound has had its WM_NCDESTROY, which
     // unbound it and may have deleted this object: nothing more is touched.
@@ -272,8 +271,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CWnd::Default()
 {
-    return DefWindowProc(t_currentMessage.message, t_currentMessage.wParam,
-                         t_currentMessage.lParam);
+    return DefWindowProc(t_currentMessage.message, t_currentMessage.wParam, t_currentMessage.lParam);
 }
 
 LRESULT CWnd::OnSysColorChange(WPARAM wParam, LPARAM lParam)

@@ -83,9 +83,8 @@ public:
     // Creates the window and binds it before its first message (WM_NCCREATE),
     // so the message map sees creation too. A rectangle whose left is
     // CW_USEDEFAULT lets the system place and size it. False on failure.
-    virtual BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName,
-                          DWORD style, const RECT& rect, CWnd* parent, UINT id,
-                          void* param = nullptr);
+    virtual BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
+                          const RECT& rect, CWnd* parent, UINT id, void* param = nullptr);
     // Lets a class adjust the creation parameters; false cancels creation.
     virtual BOOL PreCreateWindow(CREATESTRUCTA& cs);
     virtual BOOL DestroyWindow();
@@ -194,5 +193,5 @@ LRESULT CALLBACK AfxWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 // made through CWnd::CreateEx get the framework's procedure when created.
 // Null when the class cannot be registered or 16 sets are registered already.
 // User-interface thread only.
-const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr,
-                                HBRUSH background = nullptr, HICON icon = nullptr);
+const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
+                                HICON icon = nullptr);

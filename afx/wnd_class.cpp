@@ -22,16 +22,15 @@ const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH backgrou
 {
     for (int i = 0; i < g_registeredCount; ++i) {
         const RegisteredClass& known = g_registeredClasses[i];
-        if (known.style == classStyle && known.cursor == cursor &&
-            known.background == background && known.icon == icon)
+        if (known.style == classStyle && known.cursor == cursor && known.background == background &&
+            known.icon == icon)
             return known.name;
     }
     if (g_registeredCount == static_cast<int>(sizeof g_registeredClasses / sizeof g_registeredClasses[0]))
         return nullptr;
     RegisteredClass& entry = g_registeredClasses[g_registeredCount];
-    std::snprintf(entry.name, sizeof entry.name, "Afx:%x:%p:%p:%p", classStyle,
-                  static_cast<void*>(cursor), static_cast<void*>(background),
-                  static_cast<void*>(icon));
+    std::snprintf(entry.name, sizeof entry.name, "Afx:%x:%p:%p:%p", classStyle, static_cast<void*>(cursor),
+                  static_cast<void*>(background), static_cast<void*>(icon));
     WNDCLASSA windowClass = {};
     windowClass.style = classStyle;
     windowClass.lpfnWndProc = ::DefWindowProcA;

@@ -37,9 +37,9 @@ BOOL StartProcess(const char* applicationName, const char* commandLine)
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     // A bare file name has no folder: the program then starts in ours.
-    BOOL started = CreateProcessA(applicationName, commandLine ? writableCommandLine : nullptr, nullptr,
-                                  nullptr, FALSE, 0, nullptr, folder[0] ? folder : nullptr, &startup,
-                                  &process);
+    BOOL started =
+        CreateProcessA(applicationName, commandLine ? writableCommandLine : nullptr, nullptr, nullptr, FALSE,
+                       0, nullptr, folder[0] ? folder : nullptr, &startup, &process);
     if (started) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);

@@ -44,8 +44,7 @@ struct ShortcutRow {
 
 }  // namespace
 
-bool BuildShortcutPath(const char* executablePath, int folderId, const char* subfolder,
-                       char* shortcutPath)
+bool BuildShortcutPath(const char* executablePath, int folderId, const char* subfolder, char* shortcutPath)
 {
     if (!SHGetSpecialFolderPathA(nullptr, shortcutPath, folderId, TRUE))
         return false;
@@ -64,8 +63,8 @@ bool BuildShortcutPath(const char* executablePath, int folderId, const char* sub
     return PathRenameExtensionA(shortcutPath, ".lnk") != FALSE;
 }
 
-NO_OBJECT_TYPE_CHECK bool CreateShellLink(const char* shortcutPath, const char* targetPath, const char* description,
-                     const char* arguments)
+NO_OBJECT_TYPE_CHECK bool CreateShellLink(const char* shortcutPath, const char* targetPath,
+                                          const char* description, const char* arguments)
 {
     try {
         ComRef<IShellLinkA> link;

@@ -11,8 +11,7 @@ constexpr const char kAutostartArgument[] = "/autostart";
 // (created when missing), the subfolder if one is given (not created), and the
 // executable's file name with ".lnk" for its extension. False when the special
 // folder cannot be obtained or the path does not fit.
-bool BuildShortcutPath(const char* executablePath, int folderId, const char* subfolder,
-                       char* shortcutPath);
+bool BuildShortcutPath(const char* executablePath, int folderId, const char* subfolder, char* shortcutPath);
 
 // Writes one shortcut file pointing at the target, with the description and
 // arguments when they are not null. False when the link object or its file

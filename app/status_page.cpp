@@ -18,18 +18,18 @@ int32_t UtcOffsetFromZone(DWORD zoneId, const TIME_ZONE_INFORMATION& zone)
 {
     LONG bias;
     switch (zoneId) {
-    case TIME_ZONE_ID_STANDARD:
-        bias = zone.Bias + zone.StandardBias;
-        break;
-    case TIME_ZONE_ID_DAYLIGHT:
-        bias = zone.Bias + zone.DaylightBias;
-        break;
-    case TIME_ZONE_ID_INVALID:
-        // The structure is not filled in: send no offset rather than a guess.
-        return 0;
-    default:
-        bias = zone.Bias;
-        break;
+        case TIME_ZONE_ID_STANDARD:
+            bias = zone.Bias + zone.StandardBias;
+            break;
+        case TIME_ZONE_ID_DAYLIGHT:
+            bias = zone.Bias + zone.DaylightBias;
+            break;
+        case TIME_ZONE_ID_INVALID:
+            // The structure is not filled in: send no offset rather than a guess.
+            return 0;
+        default:
+            bias = zone.Bias;
+            break;
     }
     // The system's bias is what to add to local time to get UTC, in minutes.
     return static_cast<int32_t>(bias) * -60;

@@ -75,7 +75,8 @@ void InstallerApp::StartUpdateWorker()
     ProgressSink* sink = UpdateProgressSink(*this);
     sink->SetTitle("Downloading latest Quorvalent update...");
     sink->Show();
-    m_pWorkerThread = AfxBeginThread(UpdateWorkerProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
+    m_pWorkerThread =
+        AfxBeginThread(UpdateWorkerProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
     if (!m_pWorkerThread) {
         // No thread: the attempt failed before it began, which the user is
         // told as any failed attempt.
@@ -92,36 +93,36 @@ void InstallerApp::OnWorkerDone(WPARAM, LPARAM)
 {
     CloseProgressWindow(*this);
     switch (m_nOutcome) {
-    case OutcomeNoSocket:
-    case OutcomeFailed:
-        if (AskRetryAfterNoResponse()) {
-            StartUpdateWorker();
-            return;
-        }
-        break;
-    case OutcomeServiceUnavailable:
-        ShowAlert("Quorvalent Service Unavailable",
-                  "The Quorvalent service is currently unavailable. A web page will open with more "
-                  "information.");
-        OpenStatusPage();
-        break;
-    case OutcomeManualUpdate:
-        ShowAlert(kProblemTitle,
-                  "There is a problem with the auto-updating. Please visit the Quorvalent website to "
-                  "update your version of Quorvalent manually.");
-        OpenDownloadPage();
-        break;
-    case OutcomeUpdatesUnavailable:
-        ShowAlert(kProblemTitle, kUnavailableText);
-        break;
-    case OutcomeInstalled:
-        if (m_szExecutablePath[0])
-            FinishInstallation();
-        else
+        case OutcomeNoSocket:
+        case OutcomeFailed:
+            if (AskRetryAfterNoResponse()) {
+                StartUpdateWorker();
+                return;
+            }
+            break;
+        case OutcomeServiceUnavailable:
+            ShowAlert("Quorvalent Service Unavailable",
+                      "The Quorvalent service is currently unavailable. A web page will open with more "
+                      "information.");
+            OpenStatusPage();
+            break;
+        case OutcomeManualUpdate:
+            ShowAlert(kProblemTitle,
+                      "There is a problem with the auto-updating. Please visit the Quorvalent website to "
+                      "update your version of Quorvalent manually.");
+            OpenDownloadPage();
+            break;
+        case OutcomeUpdatesUnavailable:
             ShowAlert(kProblemTitle, kUnavailableText);
-        break;
-    default:
-        break;
+            break;
+        case OutcomeInstalled:
+            if (m_szExecutablePath[0])
+                FinishInstallation();
+            else
+                ShowAlert(kProblemTitle, kUnavailableText);
+            break;
+        default:
+            break;
     }
     PostQuit(m_nThreadID);
 }

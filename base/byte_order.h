@@ -42,8 +42,7 @@ inline uint64_t LoadLittleEndian64(const uint8_t* bytes)
 
 inline void StoreLittleEndian32(uint8_t* bytes, uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 inline void StoreLittleEndian64(uint8_t* bytes, uint64_t value)

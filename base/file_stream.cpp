@@ -5,15 +5,9 @@
 
 FileStream::FileStream() : file(nullptr) {}
 
-FileStream::FileStream(const char* path, const char* mode) : file(nullptr)
-{
-    Open(path, mode);
-}
+FileStream::FileStream(const char* path, const char* mode) : file(nullptr) { Open(path, mode); }
 
-FileStream::~FileStream()
-{
-    Close();
-}
+FileStream::~FileStream() { Close(); }
 
 void FileStream::Open(const char* path, const char* mode)
 {

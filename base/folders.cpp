@@ -45,10 +45,7 @@ const char* FileNamePart(const char* path)
     return backslash ? backslash + 1 : path;
 }
 
-void RemoveFileName(char* path)
-{
-    path[FileNamePart(path) - path] = '\0';
-}
+void RemoveFileName(char* path) { path[FileNamePart(path) - path] = '\0'; }
 
 bool AddBackslash(char* path, uint32_t size)
 {
@@ -95,10 +92,7 @@ bool FileExists(const char* path)
     return path && *path && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-DWORD DeleteFileResult(const char* path)
-{
-    return DeleteFileA(path) ? 0 : GetLastError();
-}
+DWORD DeleteFileResult(const char* path) { return DeleteFileA(path) ? 0 : GetLastError(); }
 
 void CreateSubfolder(const char* basePath, const char* name)
 {
@@ -146,10 +140,7 @@ bool GetInstallFolder(char* buffer, uint32_t size)
     return GetModuleFolder(buffer, size);
 }
 
-uint64_t GetFreeDiskSpace(const char* path)
-{
-    return freeDiskSpaceQuery(path);
-}
+uint64_t GetFreeDiskSpace(const char* path) { return freeDiskSpaceQuery(path); }
 
 void SetFreeDiskSpaceQuery(FreeDiskSpaceQuery query)
 {

@@ -8,10 +8,7 @@
 
 MemoryStream::MemoryStream() : buffer(inlineBuffer), capacity(kInlineSize), ownsBuffer(true) {}
 
-MemoryStream::~MemoryStream()
-{
-    Release();
-}
+MemoryStream::~MemoryStream() { Release(); }
 
 void MemoryStream::Attach(uint8_t* bytes, uint32_t length)
 {
@@ -93,7 +90,4 @@ void MemoryStream::ReadRaw(uint8_t* bytes, uint32_t count)
     position += count;
 }
 
-void MemoryStream::SeekRaw(uint32_t offset)
-{
-    position = offset;
-}
+void MemoryStream::SeekRaw(uint32_t offset) { position = offset; }

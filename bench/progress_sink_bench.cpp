@@ -80,8 +80,7 @@ int main(int argc, char** argv)
     CloseHandle(worker);
     // The reports still queued are part of the cost: apply them too.
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     double drained = Seconds();
     delete frame;
     std::printf("result: %d\n", download.result);

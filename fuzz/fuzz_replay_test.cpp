@@ -33,28 +33,28 @@ std::string Mutate(std::string input, std::mt19937& random)
     for (int i = 0; i < changes; ++i) {
         size_t at = input.empty() ? 0 : random() % input.size();
         switch (random() % 6) {
-        case 0:
-            if (!input.empty())
-                input[at] = char(input[at] ^ (1 << (random() % 8)));
-            break;
-        case 1: {
-            static const char edges[] = {0, 1, 0x7F, char(0x80), char(0xFF), '\n', '\r', '\\', '.'};
-            if (!input.empty())
-                input[at] = edges[random() % sizeof edges];
-            break;
-        }
-        case 2:
-            input.insert(at, 1 + random() % 8, char(random()));
-            break;
-        case 3:
-            input.erase(at, 1 + random() % 8);
-            break;
-        case 4:
-            input.resize(at);
-            break;
-        default:
-            input.insert(at, input.substr(at, 1 + random() % 32));
-            break;
+            case 0:
+                if (!input.empty())
+                    input[at] = char(input[at] ^ (1 << (random() % 8)));
+                break;
+            case 1: {
+                static const char edges[] = {0, 1, 0x7F, char(0x80), char(0xFF), '\n', '\r', '\\', '.'};
+                if (!input.empty())
+                    input[at] = edges[random() % sizeof edges];
+                break;
+            }
+            case 2:
+                input.insert(at, 1 + random() % 8, char(random()));
+                break;
+            case 3:
+                input.erase(at, 1 + random() % 8);
+                break;
+            case 4:
+                input.resize(at);
+                break;
+            default:
+                input.insert(at, input.substr(at, 1 + random() % 32));
+                break;
         }
     }
     return input;
@@ -85,8 +85,7 @@ TEST(FuzzReplay, EveryTargetTakesRegressionsSeedsAndMutations)
         target->seeds(seeds);
         ASSERT_FALSE(seeds.empty());
         std::mt19937 random(seed);
-        for (const std::string& input : seeds)
-            RunInput(*target, input);
+        for (const std::string& input : seeds) RunInput(*target, input);
         for (int i = 0; i < kMutations; ++i)
             RunInput(*target, Mutate(seeds[random() % seeds.size()], random));
     }

@@ -23,12 +23,11 @@ const FuzzTarget* FindFuzzTarget(const char* name);
 
 // Aborts with the failed condition: the fuzzer keeps the input as a crash.
 [[noreturn]] void FuzzFailed(const char* target, const char* condition);
-#define FUZZ_EXPECT(target, condition) \
-    ((condition) ? (void)0 : FuzzFailed(target, #condition))
+#define FUZZ_EXPECT(target, condition) ((condition) ? (void)0 : FuzzFailed(target, #condition))
 
 // Each target's functions (one file per target).
-#define DECLARE_FUZZ_TARGET(id)                         \
-    void Fuzz##id(const uint8_t* data, size_t size);    \
+#define DECLARE_FUZZ_TARGET(id)                      \
+    void Fuzz##id(const uint8_t* data, size_t size); \
     void Seed##id(std::vector<std::string>& out)
 DECLARE_FUZZ_TARGET(PackageHeader);
 DECLARE_FUZZ_TARGET(Archive);

@@ -50,7 +50,8 @@ void DrawEveryImage(const CIconList& list)
 void FuzzIconList(const uint8_t* data, size_t size)
 {
     if (size >= 8) {
-        const uint64_t claimed = uint64_t(LittleEndian32(data)) * LittleEndian32(data) * LittleEndian32(data + 4) * 4;
+        const uint64_t claimed =
+            uint64_t(LittleEndian32(data)) * LittleEndian32(data) * LittleEndian32(data + 4) * 4;
         if (claimed > kLargestStrip && claimed <= kIconListMaxPixelBytes)
             return;
     }
@@ -71,8 +72,7 @@ void FuzzIconList(const uint8_t* data, size_t size)
 void SeedIconList(std::vector<std::string>& out)
 {
     std::string raw = ListHeader(2, 3);
-    for (uint32_t i = 0; i < 2 * 3 * 2; ++i)
-        raw += std::string("\x10\x20\x30\x80", 4);
+    for (uint32_t i = 0; i < 2 * 3 * 2; ++i) raw += std::string("\x10\x20\x30\x80", 4);
     out.push_back(raw);
     // Any other length is taken as LZMA data: properties lc=3 lp=0 pb=2 and
     // a 64 KiB dictionary, then a stream the decoder refuses early.

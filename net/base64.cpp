@@ -8,10 +8,7 @@ const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz01
 
 }  // namespace
 
-uint32_t Base64EncodedSize(uint32_t length)
-{
-    return (length + 2) / 3 * 4 + 1;
-}
+uint32_t Base64EncodedSize(uint32_t length) { return (length + 2) / 3 * 4 + 1; }
 
 void Base64Encode(char* out, const char* text)
 {

@@ -17,10 +17,7 @@ Connection::Connection() : closed(false), localAddress(0), peerAddress(0) {}
 
 Connection::~Connection() = default;
 
-void Connection::WriteBlock(const void* data, uint32_t length)
-{
-    Write(data, length);
-}
+void Connection::WriteBlock(const void* data, uint32_t length) { Write(data, length); }
 
 void Connection::ReadExactly(void* buffer, uint32_t length)
 {
@@ -39,10 +36,7 @@ void Connection::ReadExactlyWithin(void* buffer, uint32_t length, uint32_t start
     }
 }
 
-void Connection::WriteString(const char* text)
-{
-    Write(text, static_cast<uint32_t>(std::strlen(text)));
-}
+void Connection::WriteString(const char* text) { Write(text, static_cast<uint32_t>(std::strlen(text))); }
 
 void Connection::ReadLineWithinBudget(char* buffer, uint32_t size)
 {

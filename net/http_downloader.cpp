@@ -20,22 +20,13 @@ const uint32_t kHeaderBudget = 64 * 1024;
 // A chunk size line, extensions included.
 const uint32_t kChunkLineBudget = 4 * 1024;
 
-bool IsRedirect(int32_t status)
-{
-    return status == 301 || status == 302 || status == 303 || status == 307;
-}
+bool IsRedirect(int32_t status) { return status == 301 || status == 302 || status == 303 || status == 307; }
 
-bool IsLineEnd(const char* line)
-{
-    return std::strcmp(line, "\r\n") == 0 || std::strcmp(line, "\n") == 0;
-}
+bool IsLineEnd(const char* line) { return std::strcmp(line, "\r\n") == 0 || std::strcmp(line, "\n") == 0; }
 
 HttpConnectionMaker g_connectionMaker = nullptr;
 
-Connection* MakeConnection()
-{
-    return g_connectionMaker ? g_connectionMaker() : new TcpConnection;
-}
+Connection* MakeConnection() { return g_connectionMaker ? g_connectionMaker() : new TcpConnection; }
 
 // snprintf that refuses, with -3, a text that would not fit its buffer
 // rather than cut it.
@@ -49,10 +40,7 @@ void FormatOrRefuse(char* out, uint32_t size, const char* format, Arguments... a
 
 }  // namespace
 
-void SetHttpConnectionMaker(HttpConnectionMaker maker)
-{
-    g_connectionMaker = maker;
-}
+void SetHttpConnectionMaker(HttpConnectionMaker maker) { g_connectionMaker = maker; }
 
 HttpDownloader::HttpDownloader()
     : responseOpen(false),
@@ -67,10 +55,7 @@ HttpDownloader::HttpDownloader()
 {
 }
 
-HttpDownloader::~HttpDownloader()
-{
-    Finish();
-}
+HttpDownloader::~HttpDownloader() { Finish(); }
 
 bool HttpDownloader::SetUrl(const char* url)
 {
@@ -95,10 +80,7 @@ bool HttpDownloader::SetUrl(const char* url)
     return true;
 }
 
-void HttpDownloader::SetResumeOffset(uint32_t offset)
-{
-    resumeOffset = offset;
-}
+void HttpDownloader::SetResumeOffset(uint32_t offset) { resumeOffset = offset; }
 
 bool HttpDownloader::GetContentRange(uint32_t& first, uint32_t& length) const
 {
@@ -369,10 +351,7 @@ int32_t HttpDownloader::Read(void* destination, uint32_t length)
     }
 }
 
-int32_t HttpDownloader::ReadIntoBuffer()
-{
-    return Read(buffer, bufferLength);
-}
+int32_t HttpDownloader::ReadIntoBuffer() { return Read(buffer, bufferLength); }
 
 int32_t HttpDownloader::ReadFully(uint32_t count)
 {

@@ -8,8 +8,7 @@ namespace {
 
 const char* SkipBlanks(const char* text)
 {
-    while (*text == ' ' || *text == '\t')
-        ++text;
+    while (*text == ' ' || *text == '\t') ++text;
     return text;
 }
 
@@ -49,8 +48,7 @@ const char* TakeDecimal(const char* text, uint32_t& value)
     text = SkipBlanks(text);
     if (ParseUnsigned(text, 10, value) != NumberParse::kValue)
         return nullptr;
-    while (DigitValue(*text, 10) >= 0)
-        ++text;
+    while (DigitValue(*text, 10) >= 0) ++text;
     return SkipBlanks(text);
 }
 
@@ -63,8 +61,7 @@ bool ParseStatusCode(const char* line, int32_t& status)
         return false;
     const char* digits = SkipBlanks(space);
     size_t count = 0;
-    while (count < 4 && DigitValue(digits[count], 10) >= 0)
-        ++count;
+    while (count < 4 && DigitValue(digits[count], 10) >= 0) ++count;
     if (count == 0 || count > 3)
         return false;
     uint32_t value = 0;
@@ -73,15 +70,9 @@ bool ParseStatusCode(const char* line, int32_t& status)
     return true;
 }
 
-NumberParse ParseDecimalU32(const char* text, uint32_t& value)
-{
-    return ParseUnsigned(text, 10, value);
-}
+NumberParse ParseDecimalU32(const char* text, uint32_t& value) { return ParseUnsigned(text, 10, value); }
 
-NumberParse ParseChunkSize(const char* text, uint32_t& value)
-{
-    return ParseUnsigned(text, 16, value);
-}
+NumberParse ParseChunkSize(const char* text, uint32_t& value) { return ParseUnsigned(text, 16, value); }
 
 bool ParseContentRange(const char* text, uint32_t& first, uint32_t& last, uint32_t& length)
 {

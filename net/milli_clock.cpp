@@ -22,15 +22,9 @@ uint32_t MilliClock()
     return static_cast<uint32_t>(now - g_clockBase);
 }
 
-const NetTiming& CurrentNetTiming()
-{
-    return g_timing;
-}
+const NetTiming& CurrentNetTiming() { return g_timing; }
 
-uint32_t NetClock()
-{
-    return g_timing.clock ? g_timing.clock() : MilliClock();
-}
+uint32_t NetClock() { return g_timing.clock ? g_timing.clock() : MilliClock(); }
 
 NetTiming SetNetTiming(const NetTiming& timing)
 {

@@ -6,15 +6,9 @@
 
 namespace {
 
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool IsForbiddenCharacter(unsigned char c)
-{
-    return c < 32 || std::strchr(":<>\"|?*/", c) != nullptr;
-}
+bool IsForbiddenCharacter(unsigned char c) { return c < 32 || std::strchr(":<>\"|?*/", c) != nullptr; }
 
 // The device names keep their meaning in any folder and with any extension,
 // so "nul.txt" in the installation folder is the NUL device.
@@ -22,10 +16,8 @@ bool IsDeviceName(const char* component, size_t length)
 {
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
     size_t stem = 0;
-    while (stem < length && component[stem] != '.')
-        ++stem;
-    while (stem > 0 && component[stem - 1] == ' ')
-        --stem;
+    while (stem < length && component[stem] != '.') ++stem;
+    while (stem > 0 && component[stem - 1] == ' ') --stem;
     char base[8] = {};
     if (stem == 0 || stem >= sizeof base)
         return false;

@@ -8,10 +8,7 @@
 
 namespace {
 
-bool HasTimes(uint8_t type)
-{
-    return type == kEntryFile || type == kEntryFolder;
-}
+bool HasTimes(uint8_t type) { return type == kEntryFile || type == kEntryFolder; }
 
 }  // namespace
 

@@ -65,20 +65,11 @@ PackageJob::~PackageJob()
     std::free(archive);
 }
 
-void PackageJob::SetProgressSink(ProgressSink* sink)
-{
-    progressSink = sink;
-}
+void PackageJob::SetProgressSink(ProgressSink* sink) { progressSink = sink; }
 
-void PackageJob::ReserveBody(uint32_t size)
-{
-    Reserve(body, bodyCapacity, size);
-}
+void PackageJob::ReserveBody(uint32_t size) { Reserve(body, bodyCapacity, size); }
 
-void PackageJob::ReserveArchive(uint32_t size)
-{
-    Reserve(archive, archiveCapacity, size);
-}
+void PackageJob::ReserveArchive(uint32_t size) { Reserve(archive, archiveCapacity, size); }
 
 void PackageJob::ApplyHeader(const PackageHeader& header)
 {
@@ -213,7 +204,8 @@ void PackageJob::Install()
     if (programPath[0] == '\0')
         throw kErrorMalformed;
     if (!HandOverProgram(programPath)) {
-        ShowAlert("Unable to launch", "The updated Quorvalent could not be launched because an error occurred");
+        ShowAlert("Unable to launch",
+                  "The updated Quorvalent could not be launched because an error occurred");
         throw kErrorMalformed;
     }
 }

@@ -29,8 +29,7 @@ void SeedRandom(uint32_t seed)
 {
     uint32_t* s = g_generator.state;
     s[0] = seed;
-    for (uint32_t i = 1; i < kStateWords; ++i)
-        s[i] = 1812433253u * (s[i - 1] ^ (s[i - 1] >> 30)) + i;
+    for (uint32_t i = 1; i < kStateWords; ++i) s[i] = 1812433253u * (s[i - 1] ^ (s[i - 1] >> 30)) + i;
     g_generator.next = kStateWords;
     g_generator.seeded = true;
 }

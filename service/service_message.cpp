@@ -31,8 +31,7 @@ size_t EncodeWords(uint32_t type, const uint32_t* words, uint32_t count, uint8_t
 {
     StoreBigEndian32(out, type);
     StoreBigEndian32(out + 4, count * 4);
-    for (uint32_t i = 0; i < count; ++i)
-        StoreBigEndian32(out + kHeaderSize + size_t(i) * 4, words[i]);
+    for (uint32_t i = 0; i < count; ++i) StoreBigEndian32(out + kHeaderSize + size_t(i) * 4, words[i]);
     return kHeaderSize + count * 4;
 }
 

@@ -18,13 +18,13 @@ const uint16_t kServicePort = 16000;
 const uint32_t kUpdateRequest = 180;      // words: 2, 134, nonce
 const uint32_t kChallengeResponse = 272;  // word: HandshakeTransform(challenge)
 // Sent by the service.
-const uint32_t kPreamble = 1;             // skipped once after UpdateRequest
-const uint32_t kRedirect = 3;             // words: proof, IPv4 address
+const uint32_t kPreamble = 1;  // skipped once after UpdateRequest
+const uint32_t kRedirect = 3;  // words: proof, IPv4 address
 const uint32_t kServiceUnavailable = 54;
-const uint32_t kChallenge = 84;           // words: unused, package number, proof, challenge
+const uint32_t kChallenge = 84;  // words: unused, package number, proof, challenge
 const uint32_t kManualUpdate = 124;
 const uint32_t kNoUpdate = 58;
-const uint32_t kPackageLocation = 78;     // byte L, then L bytes of URL
+const uint32_t kPackageLocation = 78;  // byte L, then L bytes of URL
 
 const uint32_t kRequestWord0 = 2;
 const uint32_t kRequestWord1 = 134;

@@ -57,10 +57,7 @@ bool TakePackageUrl(const sm::Message& message, char (&url)[256])
 
 }  // namespace
 
-void SetServiceConnectionMaker(ServiceConnectionMaker maker)
-{
-    g_connectionMaker = maker;
-}
+void SetServiceConnectionMaker(ServiceConnectionMaker maker) { g_connectionMaker = maker; }
 
 void ReadServiceMessage(Connection& connection, sm::Message* message)
 {
@@ -77,10 +74,7 @@ UpdateExchange::UpdateExchange(ProgressSink* sink, Connection** connectionSlot)
 {
 }
 
-UpdateExchange::~UpdateExchange()
-{
-    DropConnection();
-}
+UpdateExchange::~UpdateExchange() { DropConnection(); }
 
 void UpdateExchange::DropConnection()
 {

@@ -5,10 +5,7 @@
 #include <unistd.h>
 
 namespace {
-void CopyText(char* target, const char* text)
-{
-    std::snprintf(target, 256, "%s", text ? text : "");
-}
+void CopyText(char* target, const char* text) { std::snprintf(target, 256, "%s", text ? text : ""); }
 }  // namespace
 
 ConsoleProgressSink::ConsoleProgressSink()

@@ -71,7 +71,8 @@ bool CIconList::Load(const uint8_t* data, size_t length)
     } else if (restLength <= UINT32_MAX) {
         // A stream that stops short leaves the rest of the strip clear: the
         // picture may be partial, but the dialog that shows it still works.
-        DecompressLzma(rest, static_cast<uint32_t>(restLength), static_cast<uint8_t*>(strip.bits), pixelBytes);
+        DecompressLzma(rest, static_cast<uint32_t>(restLength), static_cast<uint8_t*>(strip.bits),
+                       pixelBytes);
     }
     return true;
 }

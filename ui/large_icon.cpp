@@ -8,8 +8,8 @@ HBRUSH DialogBackground(HWND control, HDC dc)
     HWND parent = GetParent(control);
     HBRUSH brush = nullptr;
     if (parent)
-        brush = reinterpret_cast<HBRUSH>(
-            SendMessageA(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+        brush = reinterpret_cast<HBRUSH>(SendMessageA(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                                      reinterpret_cast<LPARAM>(control)));
     return brush ? brush : GetSysColorBrush(COLOR_BTNFACE);
 }
 

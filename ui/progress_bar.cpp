@@ -11,7 +11,10 @@ const wchar_t kProgressThemeClass[] = L"PROGRESS";
 int32_t Width(const RECT& r) { return r.right - r.left; }
 int32_t Height(const RECT& r) { return r.bottom - r.top; }
 
-int32_t CeilDivide(int64_t value, int32_t divisor) { return static_cast<int32_t>((value + divisor - 1) / divisor); }
+int32_t CeilDivide(int64_t value, int32_t divisor)
+{
+    return static_cast<int32_t>((value + divisor - 1) / divisor);
+}
 
 // A memory device context with one bitmap selected, both restored on exit.
 class SelectedBitmap {
@@ -87,9 +90,18 @@ const AFX_MSGMAP* CProgressBar::GetMessageMap() const { return &messageMap; }
 const CRuntimeClass* CProgressBar::GetRuntimeClass() const { return &classCProgressBar; }
 
 CProgressBar::CProgressBar()
-    : done(0), total(0), theme(nullptr), chunkColour(GetSysColor(COLOR_ACTIVECAPTION)),
-      chunkWidth(kPlainChunkWidth), chunkGap(kPlainChunkGap), chunkPitch(kPlainChunkWidth + kPlainChunkGap),
-      chunkHeight(0), animating(false), phase(0), shownWidth_(-1), shownChunks_(-1)
+    : done(0),
+      total(0),
+      theme(nullptr),
+      chunkColour(GetSysColor(COLOR_ACTIVECAPTION)),
+      chunkWidth(kPlainChunkWidth),
+      chunkGap(kPlainChunkGap),
+      chunkPitch(kPlainChunkWidth + kPlainChunkGap),
+      chunkHeight(0),
+      animating(false),
+      phase(0),
+      shownWidth_(-1),
+      shownChunks_(-1)
 {
 }
 
@@ -188,8 +200,7 @@ void CProgressBar::BuildChunkImage(const RECT& client)
         // The drawing leaves the alpha bytes as it likes; the blend takes the
         // whole chunk as opaque and fades it with the constant alpha.
         BYTE* pixel = static_cast<BYTE*>(chunkImage.bits);
-        for (int32_t i = 0; i < chunkWidth * chunkHeight; ++i)
-            pixel[i * 4 + 3] = 255;
+        for (int32_t i = 0; i < chunkWidth * chunkHeight; ++i) pixel[i * 4 + 3] = 255;
     }
     ReleaseDC(m_hWnd, screen);
 }
@@ -236,8 +247,8 @@ void CProgressBar::DrawSweep(HDC dc, const RECT& content)
         if (right <= left)
             continue;
         BLENDFUNCTION blend = {AC_SRC_OVER, 0, kSweepAlphas[i], AC_SRC_ALPHA};
-        AlphaBlend(dc, left, content.top, right - left, chunkHeight, image.dc(), 0, 0, right - left, chunkHeight,
-                   blend);
+        AlphaBlend(dc, left, content.top, right - left, chunkHeight, image.dc(), 0, 0, right - left,
+                   chunkHeight, blend);
     }
 }
 

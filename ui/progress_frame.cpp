@@ -59,7 +59,11 @@ const AFX_MSGMAP* CProgressFrame::GetMessageMap() const { return &messageMap; }
 const CRuntimeClass* CProgressFrame::GetRuntimeClass() const { return &classCProgressFrame; }
 
 CProgressFrame::CProgressFrame()
-    : CFrameWndEx(nullptr), bar(), statusLine(), ownerThread(AfxGetThread()), ownerThreadId_(GetCurrentThreadId())
+    : CFrameWndEx(nullptr),
+      bar(),
+      statusLine(),
+      ownerThread(AfxGetThread()),
+      ownerThreadId_(GetCurrentThreadId())
 {
     autoDelete = 0;
     RECT client = {0, 0, kClientWidth, kClientHeight};

@@ -110,8 +110,7 @@ BOOL CProxySettingsDialog::OnInitDialog()
     settings = &ProxySettings::Instance();
     CEdit* const boxes[] = {&httpHost,  &httpPort,  &httpUser,  &httpPassword,
                             &socksHost, &socksPort, &socksUser, &socksPassword};
-    for (CEdit* box : boxes)
-        box->LimitText(kTextLimit);
+    for (CEdit* box : boxes) box->LimitText(kTextLimit);
     FillControls();
     return TRUE;
 }
@@ -140,8 +139,7 @@ void CProxySettingsDialog::UpdateHttpControls()
     bool on = IsChecked(useHttp);
     CWnd* const controls[] = {&httpHost,      &httpPort,      &httpUser,      &httpPassword,
                               &httpHostLabel, &httpPortLabel, &httpUserLabel, &httpPasswordLabel};
-    for (CWnd* control : controls)
-        Enable(*control, on);
+    for (CWnd* control : controls) Enable(*control, on);
     if (on)
         SetFocus(httpHost.m_hWnd);
 }
@@ -150,8 +148,7 @@ void CProxySettingsDialog::UpdateSocksControls()
 {
     bool on = IsChecked(useSocks);
     CWnd* const controls[] = {&socksHost, &socksPort, &socksHostLabel, &socksPortLabel, &socks4, &socks5};
-    for (CWnd* control : controls)
-        Enable(*control, on);
+    for (CWnd* control : controls) Enable(*control, on);
     if (on)
         SetFocus(socksHost.m_hWnd);
     EnableSocksLogin(on && IsChecked(socks5));
@@ -160,8 +157,7 @@ void CProxySettingsDialog::UpdateSocksControls()
 void CProxySettingsDialog::EnableSocksLogin(bool enable)
 {
     CWnd* const controls[] = {&socksUser, &socksPassword, &socksUserLabel, &socksPasswordLabel};
-    for (CWnd* control : controls)
-        Enable(*control, enable);
+    for (CWnd* control : controls) Enable(*control, enable);
 }
 
 void CProxySettingsDialog::ApplySettings()

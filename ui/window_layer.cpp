@@ -35,8 +35,7 @@ struct LayerList {
         for (size_t i = count; i-- > 0;) {
             if (items[i] != member)
                 continue;
-            for (size_t j = i + 1; j < count; ++j)
-                items[j - 1] = items[j];
+            for (size_t j = i + 1; j < count; ++j) items[j - 1] = items[j];
             --count;
             break;
         }
@@ -176,34 +175,34 @@ bool WindowLayer::FilterMessage(HWND window, const LayerRules& rules, UINT messa
     *result = 0;
     bool shown = !rules.whileVisible || IsWindowVisible(window);
     switch (message) {
-    case WM_ACTIVATE:
-        if (!shown || LOWORD(wParam) == WA_INACTIVE || !HasModalMember())
+        case WM_ACTIVATE:
+            if (!shown || LOWORD(wParam) == WA_INACTIVE || !HasModalMember())
+                return false;
+            ActivateTopModal();
+            if (rules.redrawOnActivate)
+                SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                             SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return true;
+        case WM_WINDOWPOSCHANGING: {
+            WINDOWPOS* position = reinterpret_cast<WINDOWPOS*>(lParam);
+            if (!position || !shown || level_ != kModalLevel)
+                return false;
+            if (position->flags & SWP_NOZORDER)
+                return rules.keepsEveryPositionChange;
+            RaiseModal();
+            position->flags |= SWP_NOZORDER;
+            return true;
+        }
+        case WM_MOUSEACTIVATE:
+            if (reinterpret_cast<HWND>(wParam) != window || MayActivate())
+                return false;
+            RejectClick();
+            *result = MA_NOACTIVATEANDEAT;
+            return true;
+        case WM_TASKBAR_BUTTON_MENU:
+            return !MayActivate();
+        default:
             return false;
-        ActivateTopModal();
-        if (rules.redrawOnActivate)
-            SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                         SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        return true;
-    case WM_WINDOWPOSCHANGING: {
-        WINDOWPOS* position = reinterpret_cast<WINDOWPOS*>(lParam);
-        if (!position || !shown || level_ != kModalLevel)
-            return false;
-        if (position->flags & SWP_NOZORDER)
-            return rules.keepsEveryPositionChange;
-        RaiseModal();
-        position->flags |= SWP_NOZORDER;
-        return true;
-    }
-    case WM_MOUSEACTIVATE:
-        if (reinterpret_cast<HWND>(wParam) != window || MayActivate())
-            return false;
-        RejectClick();
-        *result = MA_NOACTIVATEANDEAT;
-        return true;
-    case WM_TASKBAR_BUTTON_MENU:
-        return !MayActivate();
-    default:
-        return false;
     }
 }
 

@@ -21,8 +21,8 @@
 class ClickFeedback {
 public:
     virtual ~ClickFeedback() = default;
-    virtual void Beep();                 // the default beep (type 0)
-    virtual void Flash(HWND window);     // WindowLayer::FlashCaption
+    virtual void Beep();              // the default beep (type 0)
+    virtual void Flash(HWND window);  // WindowLayer::FlashCaption
 };
 
 // The message the system sends when the user right-clicks a window's

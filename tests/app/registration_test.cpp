@@ -56,7 +56,8 @@ TEST(Registration, QuotesTheUninstallPathOnlyWithABlankAndLeavesForeignSizeRecor
     // lastUsed: the UTC time to the millisecond that GetSystemTime gives.
     const uint64_t now = (uint64_t(before.dwHighDateTime) << 32 | before.dwLowDateTime) / 10000 * 10000;
     // Wine's two clocks may disagree by a few ticks: allow a minute either way.
-    const int64_t lag = int64_t(LoadLittleEndian64(reinterpret_cast<const uint8_t*>(record.data()) + 2 + 16) - now);
+    const int64_t lag =
+        int64_t(LoadLittleEndian64(reinterpret_cast<const uint8_t*>(record.data()) + 2 + 16) - now);
     EXPECT_LT(lag < 0 ? -lag : lag, 600000000);
     EXPECT_EQ(
         record.replace(2 + 16, 8, "lastUsed"),

@@ -120,8 +120,7 @@ bool ParseCommandLine(int count, char** arguments, Command* command)
     for (int i = 1; i < count; ++i) {
         std::string argument = arguments[i];
         bool takesValue = false;
-        for (const char* option : kValueOptions)
-            takesValue = takesValue || argument == option;
+        for (const char* option : kValueOptions) takesValue = takesValue || argument == option;
         if (takesValue) {
             const char* value = i + 1 < count ? arguments[++i] : nullptr;
             if (!ParseValueOption(argument, value, command))
@@ -165,7 +164,8 @@ bool ParseCommandLine(int count, char** arguments, Command* command)
 bool MarkEntry(std::vector<SourceEntry>* entries, const std::string& name, bool folderOnly, uint8_t flag)
 {
     for (SourceEntry& entry : *entries) {
-        if ((!folderOnly || entry.type == kEntryFolder) && CompareNoCase(entry.name.c_str(), name.c_str()) == 0) {
+        if ((!folderOnly || entry.type == kEntryFolder) &&
+            CompareNoCase(entry.name.c_str(), name.c_str()) == 0) {
             entry.flags |= flag;
             return true;
         }
@@ -178,7 +178,8 @@ bool CollectEntries(const Command& command, const std::string& source, std::vect
 {
     for (const std::string& name : command.deleted) {
         // The installer refuses these; a package that carries one could never install.
-        if (name.size() >= kEntryNameCapacity || !IsSafeEntryName(name.c_str()) || NamesBaseFolder(name.c_str())) {
+        if (name.size() >= kEntryNameCapacity || !IsSafeEntryName(name.c_str()) ||
+            NamesBaseFolder(name.c_str())) {
             *error = "the delete entry " + name + " cannot be installed";
             return false;
         }
@@ -274,8 +275,7 @@ bool Pack(const Command& command, std::string* error)
 {
     std::string source = ToWindowsPath(command.paths[0].c_str());
     std::string package = ToWindowsPath(command.paths[1].c_str());
-    while (source.size() > 3 && source.back() == '\\')
-        source.pop_back();
+    while (source.size() > 3 && source.back() == '\\') source.pop_back();
     std::vector<SourceEntry> entries;
     if (!CollectEntries(command, source, &entries, error))
         return false;
@@ -291,8 +291,9 @@ bool Run(const Command& command, std::string* error)
     if (command.mode == Command::kList)
         return ListPackage(ToWindowsPath(command.paths[0].c_str()), command.expectedNumber, error);
     if (command.mode == Command::kExtract)
-        return ExtractPackage(ToWindowsPath(command.paths[0].c_str()), ToWindowsPath(command.paths[1].c_str()),
-                              command.expectedNumber, command.timing, error);
+        return ExtractPackage(ToWindowsPath(command.paths[0].c_str()),
+                              ToWindowsPath(command.paths[1].c_str()), command.expectedNumber, command.timing,
+                              error);
     if (command.mode == Command::kKeygen) {
         const std::string folder = ToWindowsPath(command.paths[0].c_str());
         if (!GenerateKeyPair(folder, error))

@@ -69,11 +69,12 @@ std::string FormatTime(uint32_t stored)
 
 void PrintHeader(const PackageJob& job, const uint8_t* body)
 {
-    std::printf("package %u, flags 0x%02X, archive %u bytes, %s %u bytes, trailing %u bytes\n", job.packageNumber,
-                job.flags, job.archiveSize, job.compressed ? "compressed" : "stored", job.compressedSize,
-                job.trailingSize);
+    std::printf("package %u, flags 0x%02X, archive %u bytes, %s %u bytes, trailing %u bytes\n",
+                job.packageNumber, job.flags, job.archiveSize, job.compressed ? "compressed" : "stored",
+                job.compressedSize, job.trailingSize);
     if (job.compressed && job.compressedSize >= 5)
-        std::printf("LZMA properties %02X %02X %02X %02X %02X\n", body[0], body[1], body[2], body[3], body[4]);
+        std::printf("LZMA properties %02X %02X %02X %02X %02X\n", body[0], body[1], body[2], body[3],
+                    body[4]);
 }
 
 void PrintEntries(MemoryStream& archive)
@@ -149,7 +150,8 @@ bool ExtractPackage(const std::string& packagePath, const std::string& folder, i
         std::printf("decompress seconds: %.3f extract seconds: %.3f\n", decompressed - start,
                     elapsed - (decompressed - start));
         std::printf("decompress+extract seconds: %.3f\n", elapsed);
-        std::printf("body bytes: %u archive bytes: %u\n", job.compressedSize + job.trailingSize, job.archiveSize);
+        std::printf("body bytes: %u archive bytes: %u\n", job.compressedSize + job.trailingSize,
+                    job.archiveSize);
         std::printf("resident KiB before loading: %u peak: %u\n", baseline, ReadMemoryStatus("VmHWM:"));
     }
     return true;

@@ -65,8 +65,7 @@ bool BuildArchive(const std::vector<SourceEntry>& entries, std::vector<uint8_t>*
 std::vector<uint8_t> TrailingBytes(uint32_t count)
 {
     std::vector<uint8_t> bytes(count);
-    for (uint32_t i = 0; i < count; ++i)
-        bytes[i] = uint8_t(i * 31 + 7);
+    for (uint32_t i = 0; i < count; ++i) bytes[i] = uint8_t(i * 31 + 7);
     return bytes;
 }
 
@@ -96,7 +95,8 @@ bool WritePackage(const std::vector<SourceEntry>& entries, const PackSettings& s
     std::vector<uint8_t> body;
     bool compressed = settings.compress;
     if (compressed) {
-        if (!CompressLzma(archive.data(), uint32_t(archive.size()), settings.level, settings.endMarker, &body)) {
+        if (!CompressLzma(archive.data(), uint32_t(archive.size()), settings.level, settings.endMarker,
+                          &body)) {
             *error = "LZMA compression failed";
             return false;
         }

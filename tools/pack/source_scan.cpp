@@ -36,8 +36,8 @@ bool ListFolder(const std::string& folder, std::vector<FoundItem>* items, std::s
     return true;
 }
 
-bool MakeEntry(const FoundItem& item, const std::string& prefix, const std::string& folder, SourceEntry* entry,
-               std::string* error)
+bool MakeEntry(const FoundItem& item, const std::string& prefix, const std::string& folder,
+               SourceEntry* entry, std::string* error)
 {
     entry->type = item.folder ? kEntryFolder : kEntryFile;
     entry->flags = 0;

@@ -41,9 +41,7 @@ std::string ToEntryName(const char* name)
     for (char& c : entry)
         if (c == '/')
             c = '\\';
-    while (!entry.empty() && entry.back() == '\\')
-        entry.pop_back();
-    while (!entry.empty() && entry.front() == '\\')
-        entry.erase(entry.begin());
+    while (!entry.empty() && entry.back() == '\\') entry.pop_back();
+    while (!entry.empty() && entry.front() == '\\') entry.erase(entry.begin());
     return entry;
 }

@@ -11,16 +11,13 @@ static const char* ArgumentsOf(const char* commandLine)
     const char* p = commandLine;
     if (*p == '"') {
         ++p;
-        while (*p && *p != '"')
-            ++p;
+        while (*p && *p != '"') ++p;
         if (*p == '"')
             ++p;
     } else {
-        while (*p && *p != ' ' && *p != '\t')
-            ++p;
+        while (*p && *p != ' ' && *p != '\t') ++p;
     }
-    while (*p == ' ' || *p == '\t')
-        ++p;
+    while (*p == ' ' || *p == '\t') ++p;
     return p;
 }
 

@@ -50,9 +50,9 @@ BOOL StandinRecordStart(const char* arguments)
     SYSTEMTIME now;
     GetSystemTime(&now);
     char line[3 * MAX_PATH + 64];
-    int lineLength = snprintf(line, sizeof line, "%04u-%02u-%02uT%02u:%02u:%02uZ\t%s\t%s\r\n",
-                              now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-                              now.wSecond, workingFolder, arguments);
+    int lineLength =
+        snprintf(line, sizeof line, "%04u-%02u-%02uT%02u:%02u:%02uZ\t%s\t%s\r\n", now.wYear, now.wMonth,
+                 now.wDay, now.wHour, now.wMinute, now.wSecond, workingFolder, arguments);
     if (lineLength < 0 || lineLength >= (int)sizeof line)
         return FALSE;
 
