@@ -52,7 +52,8 @@ struct LayerList {
             capacity = 0;
             return true;
         }
-        void* grown = std::realloc(items, newCapacity * sizeof *items);
+        // An array of pointers to the members, not of the members themselves.
+        void* grown = std::realloc(items, newCapacity * sizeof *items);  // NOLINT(bugprone-sizeof-expression)
         if (!grown)
             return false;
         items = static_cast<WindowLayer**>(grown);
