@@ -19,7 +19,9 @@ void FileStream::Open(const char* path, const char* mode)
         length = std::ftell(opened);
     if (length < 0)
         length = 0;
-    if (length > long(UINT32_MAX) || std::fseek(opened, 0, SEEK_SET) != 0) {
+    // long is 32 bits in Windows programs, where long(UINT32_MAX) is -1 and
+    // would refuse every file: the bound is compared in 64 bits.
+    if (uint64_t(length) > UINT32_MAX || std::fseek(opened, 0, SEEK_SET) != 0) {
         std::fclose(opened);
         throw kErrorMalformed;
     }
