@@ -42,7 +42,7 @@ const uint8_t* TestSigningSeed()
     static uint8_t seed[kPrivateSeedSize];
     static bool read = false;
     std::string error;
-    if (!read && !ReadPrivateKey(WindowsPath(BuildDir() + "/keys/private-key.pem"), seed, &error))
+    if (!read && !ReadPrivateKey(WindowsPath(ProductDir() + "/keys/private-key.pem"), seed, &error))
         std::fill(seed, seed + sizeof seed, 0x5E);
     read = true;
     return seed;

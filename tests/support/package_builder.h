@@ -54,9 +54,8 @@ std::vector<uint8_t> StoredPackage(const std::vector<uint8_t>& archive, uint32_t
 std::vector<uint8_t> CompressedPackage(const std::vector<uint8_t>& archive, uint32_t number = 1,
                                        uint8_t flags = 0, bool endMarker = true);
 std::vector<uint8_t> EncodeLzma(const std::vector<uint8_t>& data, bool endMarker);
-// The test key's 32-byte seed: the build's development key, which the
-// installer and the tests of a default build trust (a fixed key where the
-// build made none).
+// The test key's 32-byte seed: the product's development key, which the
+// installer under test trusts (a fixed key where the build made none).
 const uint8_t* TestSigningSeed();
 // A web server's answer to a request for the file from offset on: "200 OK"
 // for offset 0, otherwise "206" with the Content-Range of the rest, the body

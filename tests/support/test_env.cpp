@@ -19,6 +19,11 @@ std::string Environment(const char* name)
 std::string TestRoot() { return Environment("QV_TEST_ROOT"); }
 std::string BuildDir() { return Environment("QV_BUILD_DIR"); }
 std::string SourceDir() { return Environment("QV_SOURCE_DIR"); }
+std::string ProductDir()
+{
+    const std::string product = Environment("QV_PRODUCT_DIR");
+    return product.empty() ? BuildDir() : product;
+}
 
 std::string WindowsPath(const std::string& unixPath)
 {

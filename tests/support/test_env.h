@@ -18,6 +18,10 @@ std::string Environment(const char* name);
 std::string TestRoot();
 std::string BuildDir();
 std::string SourceDir();
+// The Unix path of the folder of the product's programs, its stand-in, its
+// embedded package and its keys: QV_PRODUCT_DIR (the Windows build's folder,
+// for the system tests) or else this build's own.
+std::string ProductDir();
 
 // A Unix path as Wine's Z: drive shows it, and the Unix path Wine maps a
 // Windows path to (empty when it maps to none).

@@ -58,11 +58,6 @@ std::string QuickLaunchFolder()
     return SpecialFolder(CSIDL_APPDATA) + "\\Microsoft\\Internet Explorer\\Quick Launch";
 }
 std::string InstallFolder() { return SpecialFolder(CSIDL_APPDATA) + "\\Quorvalent\\Quorvalent"; }
-std::string ProductDir()
-{
-    const std::string product = Environment("QV_PRODUCT_DIR");
-    return product.empty() ? BuildDir() : product;
-}
 std::string StandinExe() { return WindowsPath(ProductDir()) + "\\tools\\quorvalent-standin.exe"; }
 std::string ProductProgram(const std::string& name)
 {

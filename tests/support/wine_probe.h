@@ -28,10 +28,6 @@ bool WriteRegistryValue(const char* key, const char* name, DWORD type, const std
 std::string SpecialFolder(int csidl);  // created when missing
 std::string QuickLaunchFolder();       // not created
 std::string InstallFolder();
-// The folder of the product's programs, its stand-in and its embedded
-// package: QV_PRODUCT_DIR (the Windows build's folder, for the system tests)
-// or else this build's own.
-std::string ProductDir();
 std::string StandinExe();  // the product's stand-in Quorvalent
 // A program of the product ("quorvalent-setup.exe"): the Winelib build's
 // .exe.so or the Windows build's .exe, as a Windows path and as a host shell
