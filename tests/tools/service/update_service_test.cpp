@@ -12,7 +12,6 @@
 #include <poll.h>
 #include <regex.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -32,81 +31,63 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// The service, with its standard output on a pipe that is read only while a
-// test looks for a log line.
+// The service, started by a shell that prints its own pid and then becomes
+// the service (through the launcher, if any), with its standard output on a
+// pipe that is read only while a test looks for a log line.
 class Service {
 public:
-    // The launcher, if any, runs the service with its arguments.
-    explicit Service(std::vector<std::string> options, std::vector<std::string> launcher = {})
+    explicit Service(const std::string& options, const std::string& launcher = "")
     {
         const char* binary = std::getenv("QV_SERVICE_BINARY");
-        options.insert(options.begin(),
-                       {binary ? binary : "quorvalent-service", "--port", "0", "--package-url", "q"});
-        options.insert(options.begin(), launcher.begin(), launcher.end());
-        std::vector<char*> argv;
-        for (std::string& option : options) argv.push_back(&option[0]);
-        argv.push_back(nullptr);
-        int pipe[2];
-        pipe2(pipe, O_CLOEXEC);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipe[1], 1);
-        posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(pipe[1]);
-        output = pipe[0];
-        if (Logged("listening on [0-9.]+:[0-9]+ "))
-            port = static_cast<uint16_t>(std::stoi(text.substr(text.find(':', text.find("listening")) + 1)));
+        const std::string command = "echo $$; exec " + launcher + " " +
+                                    (binary ? binary : "quorvalent-service") + " --port 0 --package-url q " +
+                                    options;
+        output = popen(command.c_str(), "r");
+        if (output && Logged("listening on [0-9.]+:[0-9]+ ")) {
+            pid = std::stoi(text);
+            port = uint16_t(std::stoi(text.substr(text.find(':', text.find("listening")) + 1)));
+        }
     }
     ~Service()
     {
-        if (pid > 0 && kill(pid, SIGKILL) == 0)
-            waitpid(pid, nullptr, 0);
-        close(output);
+        if (pid > 0)
+            kill(pid, SIGKILL);
+        if (output)
+            pclose(output);
     }
     // Reads the output until the pattern has matched count times (false
-    // after 10 s).
+    // after 10 s or at the output's end).
     bool Logged(const std::string& pattern, long count = 1)
     {
         regex_t expression;
         regcomp(&expression, pattern.c_str(), REG_EXTENDED);
-        ssize_t got = -1;
-        for (Clock::time_point end = Clock::now() + std::chrono::seconds(10);
-             Clock::now() < end && got != 0;) {
-            if (Matches(expression, count))
-                return regfree(&expression), true;
-            pollfd ready = {output, POLLIN, 0};
+        long matched = 0;
+        for (Clock::time_point end = Clock::now() + std::chrono::seconds(10); Clock::now() < end;) {
+            regmatch_t match;
+            const char* at = text.c_str();
+            for (matched = 0; matched < count && regexec(&expression, at, 1, &match, 0) == 0; ++matched)
+                at += match.rm_eo;
+            pollfd ready = {fileno(output), POLLIN, 0};
             char chunk[4096];
-            got = poll(&ready, 1, 100) == 1 ? read(output, chunk, sizeof chunk) : -1;
+            ssize_t got =
+                matched < count && poll(&ready, 1, 100) == 1 ? read(ready.fd, chunk, sizeof chunk) : -1;
+            if (matched == count || got == 0)
+                break;
             text.append(chunk, got > 0 ? got : 0);
         }
-        return regfree(&expression), false;
+        regfree(&expression);
+        return matched == count;
     }
-    // The exit code once the service has ended, or -1 after 15 s.
+    // The exit code of a service that has logged its end; -1 when killed.
     int Wait()
     {
-        int status = 0;
-        for (int tries = 0; tries < 750;
-             ++tries, std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = 0;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-        }
-        return -1;
-    }
-
-    // Whether the expression matches the output count times.
-    bool Matches(const regex_t& expression, long count) const
-    {
-        regmatch_t match;
-        for (const char* at = text.c_str(); count > 0 && regexec(&expression, at, 1, &match, 0) == 0; --count)
-            at += match.rm_eo;
-        return count == 0;
+        int status = pclose(output);
+        output = nullptr, pid = 0;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     pid_t pid = -1;
-    int output = -1;
+    FILE* output = nullptr;
     uint16_t port = 0;
     std::string text;
 };
@@ -200,7 +181,7 @@ TEST(ProxyHeader, ParsesWhatBalancersSendAndRefusesEverythingElse)
 
 TEST(UpdateService, ACrowdFromOneAddressShutsNoOtherOut)
 {
-    Service service({"--max-connections", "8", "--max-per-client", "4", "--request-seconds", "1"});
+    Service service("--max-connections 8 --max-per-client 4 --request-seconds 1");
     ASSERT_NE(service.port, 0);
     std::vector<std::unique_ptr<Client>> crowd;
     for (int i = 0; i < 8; ++i) crowd.push_back(std::make_unique<Client>(service.port, "127.0.0.2"));
@@ -211,7 +192,7 @@ TEST(UpdateService, ACrowdFromOneAddressShutsNoOtherOut)
 
 TEST(UpdateService, AcceptErrorsPauseInsteadOfSpinning)
 {
-    Service service({});
+    Service service("");
     ASSERT_NE(service.port, 0);
     rlimit normal, exhausted;
     ASSERT_EQ(prlimit(service.pid, RLIMIT_NOFILE, nullptr, &normal), 0);
@@ -228,15 +209,15 @@ TEST(UpdateService, AcceptErrorsPauseInsteadOfSpinning)
     EXPECT_EQ(waiting.Finish(challenge), sm::kPackageLocation);
     // Under a descriptor limit too low for --max-connections, fewer clients
     // are served at once, and the service says so.
-    Service tight({"--max-connections", "100"}, {"prlimit", "--nofile=64:64"});
+    Service tight("--max-connections 100", "prlimit --nofile=64:64");
     EXPECT_TRUE(tight.Logged("at most [1-4][0-9] clients at once"));
 }
 
 TEST(UpdateService, AStoppedLogReaderHoldsNoExchangeUp)
 {
-    Service service({});
+    Service service("");
     ASSERT_NE(service.port, 0);
-    fcntl(service.output, F_SETPIPE_SZ, 4096);
+    fcntl(fileno(service.output), F_SETPIPE_SZ, 4096);
     for (int i = 0; i < 300; ++i)
         ASSERT_EQ(Exchange(service.port, "127.0.0.2"), sm::kPackageLocation) << "exchange " << i;
     EXPECT_TRUE(service.Logged("result=location", 300));
@@ -244,7 +225,7 @@ TEST(UpdateService, AStoppedLogReaderHoldsNoExchangeUp)
 
 TEST(UpdateService, TermEndsItAfterTheExchangesInFlight)
 {
-    Service service({});
+    Service service("");
     ASSERT_NE(service.port, 0);
     Client inFlight(service.port, "127.0.0.2");
     sm::Message challenge{};
@@ -253,14 +234,13 @@ TEST(UpdateService, TermEndsItAfterTheExchangesInFlight)
     ASSERT_TRUE(service.Logged("stopping: 1 exchanges in flight"));
     EXPECT_EQ(Client(service.port, "127.0.0.3").fd, -1);
     EXPECT_EQ(inFlight.Finish(challenge), sm::kPackageLocation);
-    EXPECT_EQ(service.Wait(), 0);
-    EXPECT_TRUE(service.Logged("result=location ms=[0-9]+\nstopped\n"));
+    EXPECT_TRUE(service.Logged("result=location ms=[0-9]+\nstopped\n") && service.Wait() == 0);
 }
 
 // The cases of tests/data/update_service/behind_a_balancer.txt.
 TEST(UpdateService, BehindABalancerTheClientItNamesIsLoggedAndLimited)
 {
-    Service service({"--proxy-from", "127.0.0.5", "--max-per-client", "1"});
+    Service service("--proxy-from 127.0.0.5 --max-per-client 1");
     ASSERT_NE(service.port, 0);
     Client holding(service.port, "127.0.0.5");
     sm::Message challenge{};
