@@ -1,5 +1,7 @@
 #include "tests/support/window_script.h"
 
+#include <cstdlib>
+
 namespace {
 
 std::vector<DialogStep>* g_steps = nullptr;
@@ -64,6 +66,15 @@ void Press(HWND dialog, const std::string& what)
     } else {
         SendMessageA(GetDlgItem(dialog, std::stoi(what)), BM_CLICK, 0, 0);
     }
+}
+
+bool Centred(HWND window)
+{
+    RECT area = {}, shown = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    GetWindowRect(window, &shown);
+    return std::abs((shown.left + shown.right) - (area.left + area.right)) <= 3 &&
+           std::abs((shown.top + shown.bottom) - (area.top + area.bottom)) <= 3;
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)

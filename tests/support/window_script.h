@@ -27,6 +27,10 @@ DialogStep PressOk(const std::string& caption);
 // "ID=TEXT" (the text typed into that box, within its limit).
 void Press(HWND dialog, const std::string& what);
 
+// Whether the window's centre lies within a pixel of the work area's, where
+// an unowned dialog opens.
+bool Centred(HWND window);
+
 // Dispatches messages until `done` (true) or until `timeoutMs` passed (false).
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Runs `work` on a Windows thread of its own while this one dispatches; false

@@ -14,8 +14,9 @@
 
 namespace {
 
-// The steps of a script as tests/data/dialogs/questions.txt writes them.
-std::vector<DialogStep> Steps(const std::string& script)
+// The steps of a script as tests/data/dialogs/questions.txt writes them;
+// each notes a dialog that opened away from the centre.
+std::vector<DialogStep> Steps(const std::string& script, std::string* offCentre)
 {
     const std::map<char, const char*> captions = {{'I', "Quorvalent - Install"},
                                                   {'C', "Cancel Quorvalent Installation?"},
@@ -25,7 +26,10 @@ std::vector<DialogStep> Steps(const std::string& script)
     std::vector<DialogStep> steps;
     std::istringstream words(script);
     for (std::string word; words >> word;)
-        steps.push_back({captions.at(word[0]), [what = word.substr(2)](HWND d) { Press(d, what); }});
+        steps.push_back({captions.at(word[0]), [what = word.substr(2), offCentre](HWND d) {
+                             *offCentre += Centred(d) ? "" : ", off centre";
+                             Press(d, what);
+                         }});
     return steps;
 }
 
@@ -42,10 +46,11 @@ std::string Outcome(const std::string& call, const std::string& script)
                                       : call == "proxy settings" ? new CProxySettingsDialog
                                                                  : nullptr);
     int32_t result = 0;
-    bool ran =
-        RunScripted([&] { result = dialog ? dialog->DoModal() : theApp.RunInstallDialog(); }, Steps(script));
+    std::string offCentre;
+    bool ran = RunScripted([&] { result = dialog ? dialog->DoModal() : theApp.RunInstallDialog(); },
+                           Steps(script, &offCentre));
     theApp.m_bSilent = 0;
-    std::string outcome = std::string(ran ? "" : "unfinished, ") + std::to_string(result);
+    std::string outcome = std::string(ran ? "" : "unfinished, ") + std::to_string(result) + offCentre;
     if (!dialog)
         return outcome + ", choices " + std::to_string(theApp.m_bDesktopIcon) +
                std::to_string(theApp.m_bStartWithWindows) + std::to_string(theApp.m_bQuickLaunchIcon);

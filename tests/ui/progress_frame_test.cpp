@@ -103,3 +103,36 @@ TEST(ProgressBar, ChunksStayInsideTheBarAndOnlyANewMeasureRedrawsIt)
             << done << "/" << total;
     }
 }
+
+// The window's size holds against any change (a window manager drags the
+// border without asking the hit test) while moves still go through, and a
+// change of the system colours reaches its bar.
+TEST(ProgressFrame, KeepsItsSizeAndFollowsSystemColours)
+{
+    CProgressFrame frame;
+    const struct {
+        int dx, dy, dw, dh, moved;
+    } rows[] = {
+        {30, 20, 0, 0, 30},     // a caption drag
+        {0, 0, 40, 10, 0},      // the right and bottom border
+        {-40, -10, 40, 10, 0},  // the top-left corner: no size, and no move either
+    };
+    for (const auto& row : rows) {
+        RECT before = {}, after = {};
+        GetWindowRect(frame.m_hWnd, &before);
+        SetWindowPos(frame.m_hWnd, nullptr, before.left + row.dx, before.top + row.dy,
+                     before.right - before.left + row.dw, before.bottom - before.top + row.dh,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        GetWindowRect(frame.m_hWnd, &after);
+        EXPECT_TRUE(after.right - after.left == before.right - before.left &&
+                    after.bottom - after.top == before.bottom - before.top &&
+                    after.left - before.left == row.moved)
+            << row.dx << ", " << row.dw;
+    }
+    int element = COLOR_ACTIVECAPTION;
+    COLORREF was = GetSysColor(element), changed = was ^ 0x00FF8040;
+    SetSysColors(1, &element, &changed);
+    SendMessageA(frame.m_hWnd, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(frame.bar.chunkColour, changed);
+    SetSysColors(1, &element, &was);
+}
