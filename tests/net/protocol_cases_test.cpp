@@ -15,6 +15,7 @@
 #include "service/random.h"
 #include "service/update_exchange.h"
 #include "tests/support/memory_peer.h"
+#include "tests/support/package_builder.h"
 #include "tests/support/proxy_choice.h"
 #include "tests/support/scripted_peer.h"
 #include "tests/support/test_env.h"
@@ -26,6 +27,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+using testing_package::DataBytes;
 
 namespace {
 
@@ -45,28 +48,6 @@ const std::string kSetUpKeys =
     " reply service clock idle pieces silent hangup http-proxy socks-proxy resume noredirect fully nosocket "
     "file folder ";
 
-std::string Decode(const std::string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char escape = text[i] == '\\' && i + 1 < text.size() ? text[++i] : 0;
-        if (escape == '[') {
-            for (i = i + 1; text.at(i) != ']'; ++i)
-                if (text[i] != ' ')
-                    out += char(std::stoi(text.substr(i++, 2), nullptr, 16));
-        } else if (escape == '{') {
-            size_t colon = text.find(':', i), end = text.find('}', colon);
-            for (int n = std::stoi(text.substr(i + 1, colon - i - 1)); n > 0; --n)
-                out += Decode(text.substr(colon + 1, end - colon - 1));
-            i = end;
-        } else {
-            size_t plain = std::string("rn0").find(escape);
-            out += !escape ? text[i] : plain == std::string::npos ? escape : std::string("\r\n\0", 3)[plain];
-        }
-    }
-    return out;
-}
-
 std::vector<Case> ReadCases(const std::string& path)
 {
     std::vector<Case> cases;
@@ -78,15 +59,15 @@ std::vector<Case> ReadCases(const std::string& path)
             continue;
         size_t arrow = line.compare(0, 3, "=> ") == 0 ? 0 : line.find(" => ");
         if (arrow != std::string::npos)
-            cases.back().expected += Decode(line.substr(arrow + (arrow ? 4 : 3))) + "\n";
+            cases.back().expected += DataBytes(line.substr(arrow + (arrow ? 4 : 3))) + "\n";
         std::string step = line.substr(0, arrow);
         size_t space = step.find(' ');
         std::string key = step.substr(0, space),
                     value = space == std::string::npos ? "" : step.substr(space + 1);
         if (kSetUpKeys.find(" " + key + " ") != std::string::npos)
-            cases.back().setUp[key].push_back(Decode(value));
+            cases.back().setUp[key].push_back(DataBytes(value));
         else if (!step.empty())
-            cases.back().acts.emplace_back(key, Decode(value));
+            cases.back().acts.emplace_back(key, DataBytes(value));
     }
     return cases;
 }
@@ -200,41 +181,37 @@ std::string Open(Case& c, const std::string& value)
     return "ok " + std::string(peer) + " from " + std::to_string(connection.localAddress >> 24);
 }
 
-// The connection that "NAME ARGUMENT" names, and the argument.
-TcpConnection& Named(Case& c, const std::string& value) { return c.tcp.at(value.substr(0, value.find(' '))); }
-std::string Argument(const std::string& value) { return value.substr(value.find(' ') + 1); }
-
-std::string ReadLine(Case& c, const std::string& value)
+// "NAME ARGUMENT" on the connection of that name: a line read into
+// ARGUMENT bytes, exactly ARGUMENT bytes read (a plain Read when 0), the
+// ARGUMENT written, or a close.
+std::string OnConnection(Case& c, const std::string& act, const std::string& value)
 {
+    auto named = c.tcp.find(value.substr(0, value.find(' ')));
+    if (named == c.tcp.end() || (act != "readline" && act != "read" && act != "write" && act != "close"))
+        return "no act " + act;
+    TcpConnection& connection = named->second;
+    const std::string argument = value.substr(value.find(' ') + 1);
     char line[128] = "#";
-    ErrorCode code = ThrownCode([&] { Named(c, value).ReadLine(line, std::stoul(Argument(value))); });
-    return code ? Failed(code) : '"' + std::string(line) + '"';
-}
-
-// ReadExactly, or Read when no byte is asked for.
-std::string Read(Case& c, const std::string& value)
-{
-    std::string bytes(std::stoul(Argument(value)), '\0');
+    std::string bytes(act == "read" ? std::stoul(argument) : 0, '\0');
     uint32_t count = static_cast<uint32_t>(bytes.size());
     ErrorCode code = ThrownCode([&] {
-        if (count == 0)
-            count = Named(c, value).Read(&bytes[0], 0);
+        if (act == "readline")
+            connection.ReadLine(line, std::stoul(argument));
+        else if (act == "write")
+            connection.WriteString(argument.c_str());
+        else if (act == "close")
+            connection.Close();
+        else if (count == 0)
+            count = connection.Read(&bytes[0], 0);
         else
-            Named(c, value).ReadExactly(&bytes[0], count);
+            connection.ReadExactly(&bytes[0], count);
     });
-    return code ? Failed(code) : std::to_string(count) + " \"" + bytes + '"';
-}
-
-std::string Write(Case& c, const std::string& value)
-{
-    ErrorCode code = ThrownCode([&] { Named(c, value).WriteString(Argument(value).c_str()); });
-    return code ? Failed(code) : "ok";
-}
-
-std::string Close(Case& c, const std::string& value)
-{
-    Named(c, value).Close();
-    return "closed";
+    if (code != 0)
+        return Failed(code);
+    return act == "readline" ? '"' + std::string(line) + '"'
+           : act == "read"   ? std::to_string(count) + " \"" + bytes + '"'
+           : act == "write"  ? "ok"
+                             : "closed";
 }
 
 std::string Resolve(Case&, const std::string& name)
@@ -302,11 +279,9 @@ std::string Disable(Case&, const std::string&)
 }
 
 typedef std::string (*Act)(Case&, const std::string&);
-const std::map<std::string, Act> kActs = {{"get", Get},        {"connect", Connect},   {"exchange", Exchange},
-                                          {"open", Open},      {"readline", ReadLine}, {"read", Read},
-                                          {"write", Write},    {"close", Close},       {"resolve", Resolve},
-                                          {"record", Record},  {"save", Save},         {"load", Load},
-                                          {"disable", Disable}};
+const std::map<std::string, Act> kActs = {{"get", Get},   {"connect", Connect}, {"exchange", Exchange},
+                                          {"open", Open}, {"resolve", Resolve}, {"record", Record},
+                                          {"save", Save}, {"load", Load},       {"disable", Disable}};
 
 void RunCaseFile(const std::string& path)
 {
@@ -330,7 +305,9 @@ void RunCaseFile(const std::string& path)
         std::string shown;
         for (const auto& act : c.acts) {
             auto known = kActs.find(act.first);
-            shown += (known == kActs.end() ? "no act " + act.first : known->second(c, act.second)) + "\n";
+            shown += (known == kActs.end() ? OnConnection(c, act.first, act.second)
+                                           : known->second(c, act.second)) +
+                     "\n";
         }
         EXPECT_EQ(shown, c.expected) << path << ": " << c.name;
         for (SOCKET end : c.served) closesocket(end);

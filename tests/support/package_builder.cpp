@@ -98,20 +98,32 @@ std::string DataBytes(const std::string& text)
     for (size_t at = 0, end; at < text.size(); ++at) {
         char name[64];
         unsigned from = 0, to = ~0u;
-        if (text.compare(at, 2, "\\x") == 0)
+        if (text.compare(at, 2, "\\x") == 0) {
             bytes += char(std::stoi(text.substr(at + 2, 2), nullptr, 16)), at += 3;
-        else if (text[at] == '\\')
-            bytes += text[++at] == 'r' ? '\r' : text[at] == 'n' ? '\n' : text[at];
-        else if (text[at] != '{')
+        } else if (text.compare(at, 2, "\\[") == 0) {
+            for (at += 2; text.at(at) != ']'; ++at)
+                bytes +=
+                    text[at] == ' ' ? "" : std::string(1, char(std::stoi(text.substr(at++, 2), nullptr, 16)));
+        } else if (text.compare(at, 2, "\\{") == 0 && (end = text.find('}', at)) != std::string::npos) {
+            const size_t colon = text.find(':', at);
+            for (int n = std::stoi(text.substr(at + 2, colon - at - 2)); n > 0; --n)
+                bytes += DataBytes(text.substr(colon + 1, end - colon - 1));
+            at = end;
+        } else if (text[at] == '\\') {
+            const size_t plain = std::string("rn0").find(text[++at]);
+            bytes += plain == std::string::npos ? text[at] : std::string("\r\n\0", 3)[plain];
+        } else if (text[at] != '{') {
             bytes += text[at];
-        else if ((end = text.find('}', at)) == std::string::npos)
+        } else if ((end = text.find('}', at)) == std::string::npos) {
             throw std::invalid_argument("no } in " + text.substr(at));
-        else if (std::sscanf(text.c_str() + at, "{%u*%c}", &from, name) == 2)
+        } else if (std::sscanf(text.c_str() + at, "{%u*%c}", &from, name) == 2) {
             bytes += std::string(from, name[0]), at = end;
-        else if (std::sscanf(text.substr(at + 1, end - at - 1).c_str(), "%63s %u:%u", name, &from, &to) >= 1)
+        } else if (std::sscanf(text.substr(at + 1, end - at - 1).c_str(), "%63s %u:%u", name, &from, &to) >=
+                   1) {
             bytes += DataFile(name).substr(from, to - from), at = end;
-        else
+        } else {
             throw std::invalid_argument("not {N*c} or {NAME a:b}: " + text.substr(at));
+        }
     }
     return bytes;
 }

@@ -63,10 +63,11 @@ const uint8_t* TestSigningSeed();
 std::string SizedAnswer(const std::string& file, size_t offset);
 inline std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 // The bytes of a file of tests/data (empty when it cannot be read), and the
-// bytes that a value of a case there stands for: text with \r, \n, \\ and
-// \xHH escapes, {N*c} for N times the character c, and {NAME a:b} for bytes
-// a up to b of the file NAME (either bound may be left out). Malformed
-// notation throws std::invalid_argument.
+// bytes that a value of a case there stands for: text with the escapes \r,
+// \n, \0, \\ and \xHH, \[HH HH ...] for bytes (blanks ignored), \{N:text} for
+// N times the text, {N*c} for N times the character c, and {NAME a:b} for
+// bytes a up to b of the file NAME (either bound may be left out). Malformed
+// notation throws std::invalid_argument or std::out_of_range.
 std::string DataFile(const std::string& name);
 std::string DataBytes(const std::string& text);
 // The rows of a table of tests/data: each line that is neither empty nor a
