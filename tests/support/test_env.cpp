@@ -2,6 +2,8 @@
 
 #include "base/stdio_bridge.h"
 
+#include <shlobj.h>
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -175,9 +177,7 @@ void RunOnThread(const std::function<void()>& work)
 std::string ScratchFolder(const std::string& name)
 {
     std::string path = WindowsPath(TestRoot()) + "\\" + name;
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-    CreateDirectoryA(path.c_str(), nullptr);
+    SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
     return path + "\\";
 }
 
