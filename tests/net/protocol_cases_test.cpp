@@ -283,35 +283,34 @@ const std::map<std::string, Act> kActs = {{"get", Get},   {"connect", Connect}, 
                                           {"open", Open}, {"resolve", Resolve}, {"record", Record},
                                           {"save", Save}, {"load", Load},       {"disable", Disable}};
 
-void RunCaseFile(const std::string& path)
+// What the case's acts show, a line each, once its set-up is in place.
+std::string RunCase(Case& c)
 {
-    for (Case& c : ReadCases(path)) {
-        for (const std::string& bytes : c.setUp["file"]) WriteWholeFile(ProxiesPath(), bytes);
-        if (c.setUp.count("folder")) {
-            DeleteFileA(ProxiesPath().c_str());
-            CreateDirectoryA(ProxiesPath().c_str(), nullptr);
-        }
-        ProxySettings::Instance().Load();
-        UseNoProxy();
-        for (const std::string& http : c.setUp["http-proxy"]) UseProxy(false, http);
-        for (const std::string& socks : c.setUp["socks-proxy"]) UseProxy(true, socks);
-        g_webPeer.Script(c.setUp["reply"]);
-        g_servicePeer.Script(c.setUp["service"]);
-        for (MemoryPeer* peer : {&g_webPeer, &g_servicePeer}) {
-            peer->largestPiece = Number(c, "pieces");
-            peer->silentAtEnd = c.setUp.count("silent");
-        }
-        ScopedNetTiming clock(Number(c, "clock"), 30000, Number(c, "idle", 60000));
-        std::string shown;
-        for (const auto& act : c.acts) {
-            auto known = kActs.find(act.first);
-            shown += (known == kActs.end() ? OnConnection(c, act.first, act.second)
-                                           : known->second(c, act.second)) +
-                     "\n";
-        }
-        EXPECT_EQ(shown, c.expected) << path << ": " << c.name;
-        for (SOCKET end : c.served) closesocket(end);
+    for (const std::string& bytes : c.setUp["file"]) WriteWholeFile(ProxiesPath(), bytes);
+    if (c.setUp.count("folder")) {
+        DeleteFileA(ProxiesPath().c_str());
+        CreateDirectoryA(ProxiesPath().c_str(), nullptr);
     }
+    ProxySettings::Instance().Load();
+    UseNoProxy();
+    for (const std::string& http : c.setUp["http-proxy"]) UseProxy(false, http);
+    for (const std::string& socks : c.setUp["socks-proxy"]) UseProxy(true, socks);
+    g_webPeer.Script(c.setUp["reply"]);
+    g_servicePeer.Script(c.setUp["service"]);
+    for (MemoryPeer* peer : {&g_webPeer, &g_servicePeer}) {
+        peer->largestPiece = Number(c, "pieces");
+        peer->silentAtEnd = c.setUp.count("silent");
+    }
+    ScopedNetTiming clock(Number(c, "clock"), 30000, Number(c, "idle", 60000));
+    std::string shown;
+    for (const auto& act : c.acts) {
+        auto known = kActs.find(act.first);
+        shown +=
+            (known == kActs.end() ? OnConnection(c, act.first, act.second) : known->second(c, act.second)) +
+            "\n";
+    }
+    for (SOCKET end : c.served) closesocket(end);
+    return shown;
 }
 
 }  // namespace
@@ -326,7 +325,9 @@ TEST(ProtocolCases, EveryCaseFileShowsWhatItExpects)
         std::vector<std::string> names = ListNames(folder);
         std::sort(names.begin(), names.end());
         EXPECT_FALSE(names.empty()) << folder;
-        for (const std::string& name : names) RunCaseFile(folder + name);
+        for (const std::string& name : names)
+            for (Case& c : ReadCases(folder + name))
+                EXPECT_EQ(RunCase(c), c.expected) << name << ": " << c.name;
     }
     SetHttpConnectionMaker(nullptr);
     SetServiceConnectionMaker(nullptr);

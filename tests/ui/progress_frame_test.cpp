@@ -52,19 +52,25 @@ TEST(ProgressFrame, ReportsAndAlertsOfTheWorkerReachTheWindowInOrderAndTextsAreF
             frame.SetStatusText("", 1);
             frame.SetProgress(4, 5, 1);
         };
+        std::string whileAlerted;
         auto clickTheWindow = [&](HWND alert) {
-            LRESULT answer = SendMessageA(frame.m_hWnd, WM_MOUSEACTIVATE, WPARAM(frame.m_hWnd),
-                                          MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
-            EXPECT_TRUE(GetWindowThreadProcessId(alert, nullptr) != GetCurrentThreadId() &&
-                        answer == MA_NOACTIVATEANDEAT && feedback.flashed == std::vector<HWND>{alert});
-            EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == alert; }, 5000));
-            EXPECT_EQ(Shown(frame), "Connected... | 3/4") << "the window goes on; the worker waits";
+            const bool eaten = SendMessageA(frame.m_hWnd, WM_MOUSEACTIVATE, WPARAM(frame.m_hWnd),
+                                            MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)) == MA_NOACTIVATEANDEAT;
+            const bool inFront = PumpUntil([&] { return GetForegroundWindow() == alert; }, 5000);
+            whileAlerted = std::string(GetWindowThreadProcessId(alert, nullptr) == GetCurrentThreadId()
+                                           ? "ours"
+                                           : "the worker's") +
+                           (eaten ? ", click eaten" : "") +
+                           (feedback.flashed == std::vector<HWND>{alert} ? ", flashed" : "") +
+                           (inFront ? ", in front, " : ", behind, ") + Shown(frame);
             PostMessageA(alert, WM_COMMAND, IDOK, 0);
         };
         bool ended = false;
         EXPECT_TRUE(RunScripted([&] { ended = RunOnThreadPumping(reportAroundAnAlert); },
                                 {{"Download Not Completed", clickTheWindow}}) &&
                     ended);
+        // The window goes on while the worker waits.
+        EXPECT_EQ(whileAlerted, "the worker's, click eaten, flashed, in front, Connected... | 3/4");
         EXPECT_EQ(Shown(frame), " | 4/5");
         EXPECT_TRUE(frame.layer.MayActivate()) << "with the alert gone the window is the top again";
         SendMessageA(frame.m_hWnd, WM_CLOSE, 0, 0);
