@@ -124,14 +124,14 @@ struct Client {
                recv(fd, answer->body, answer->length, MSG_WAITALL) == ssize_t(answer->length);
     }
     // Sends the prefix and the request; false when no challenge came back.
-    bool Begin(const std::string& prefix, sm::Message* challenge) const
+    bool Begin(const std::string& prefix = "")
     {
         return Ask(prefix + Encoded(sm::kUpdateRequest, {sm::kRequestWord0, sm::kRequestWord1, 7}),
-                   challenge) &&
-               challenge->type == sm::kChallenge;
+                   &challenge) &&
+               challenge.type == sm::kChallenge;
     }
     // Answers the challenge; the type of the final answer, or 0 for none.
-    uint32_t Finish(const sm::Message& challenge) const
+    uint32_t Finish() const
     {
         uint32_t word = 0;
         sm::BodyWord(challenge, 3, &word);
@@ -139,13 +139,13 @@ struct Client {
         return Ask(Encoded(sm::kChallengeResponse, {sm::HandshakeTransform(word)}), &final) ? final.type : 0;
     }
     int fd;
+    sm::Message challenge{};
 };
 
 uint32_t Exchange(uint16_t port, const char* from, const std::string& prefix = "")
 {
     Client client(port, from);
-    sm::Message challenge{};
-    return client.Begin(prefix, &challenge) ? client.Finish(challenge) : 0;
+    return client.Begin(prefix) ? client.Finish() : 0;
 }
 
 // User and system time of the process in clock ticks (fields 14 and 15).
@@ -199,14 +199,13 @@ TEST(UpdateService, AcceptErrorsPauseInsteadOfSpinning)
     exhausted = {4, normal.rlim_max};
     ASSERT_EQ(prlimit(service.pid, RLIMIT_NOFILE, &exhausted, nullptr), 0);
     Client waiting(service.port, "127.0.0.2");
-    sm::Message challenge{};
     ASSERT_TRUE(service.Logged("accept failed: Too many open files"));
     long before = CpuTicks(service.pid);
     std::this_thread::sleep_for(std::chrono::seconds(1));
     EXPECT_LT(CpuTicks(service.pid) - before, sysconf(_SC_CLK_TCK) / 10);
     ASSERT_EQ(prlimit(service.pid, RLIMIT_NOFILE, &normal, nullptr), 0);
-    ASSERT_TRUE(waiting.Begin("", &challenge));
-    EXPECT_EQ(waiting.Finish(challenge), sm::kPackageLocation);
+    ASSERT_TRUE(waiting.Begin());
+    EXPECT_EQ(waiting.Finish(), sm::kPackageLocation);
     // Under a descriptor limit too low for --max-connections, fewer clients
     // are served at once, and the service says so.
     Service tight("--max-connections 100", "prlimit --nofile=64:64");
@@ -228,12 +227,11 @@ TEST(UpdateService, TermEndsItAfterTheExchangesInFlight)
     Service service("");
     ASSERT_NE(service.port, 0);
     Client inFlight(service.port, "127.0.0.2");
-    sm::Message challenge{};
-    ASSERT_TRUE(inFlight.Begin("", &challenge));
+    ASSERT_TRUE(inFlight.Begin());
     kill(service.pid, SIGTERM);
     ASSERT_TRUE(service.Logged("stopping: 1 exchanges in flight"));
     EXPECT_EQ(Client(service.port, "127.0.0.3").fd, -1);
-    EXPECT_EQ(inFlight.Finish(challenge), sm::kPackageLocation);
+    EXPECT_EQ(inFlight.Finish(), sm::kPackageLocation);
     EXPECT_TRUE(service.Logged("result=location ms=[0-9]+\nstopped\n") && service.Wait() == 0);
 }
 
@@ -243,8 +241,7 @@ TEST(UpdateService, BehindABalancerTheClientItNamesIsLoggedAndLimited)
     Service service("--proxy-from 127.0.0.5 --max-per-client 1");
     ASSERT_NE(service.port, 0);
     Client holding(service.port, "127.0.0.5");
-    sm::Message challenge{};
-    ASSERT_TRUE(holding.Begin("PROXY TCP4 198.51.100.9 127.0.0.1 4000 16000\r\n", &challenge));
+    ASSERT_TRUE(holding.Begin("PROXY TCP4 198.51.100.9 127.0.0.1 4000 16000\r\n"));
     for (const DataRow& row : ReadDataRows("update_service/behind_a_balancer.txt")) {
         uint32_t answer = Exchange(service.port, row[0].c_str(), row.at(1));
         std::string outcome = answer == sm::kPackageLocation ? "location"
