@@ -14,6 +14,24 @@ namespace testing_package {
 
 namespace {
 
+const uint8_t* TestSigningSeed()
+{
+    static uint8_t seed[kPrivateSeedSize];
+    static bool read = false;
+    std::string error;
+    if (!read && !ReadPrivateKey(WindowsPath(ProductDir() + "/keys/private-key.pem"), seed, &error))
+        std::fill(seed, seed + sizeof seed, 0x5E);
+    read = true;
+    return seed;
+}
+
+std::vector<uint8_t> EncodeLzma(const std::vector<uint8_t>& data, bool endMarker)
+{
+    std::vector<uint8_t> encoded;
+    return CompressLzma(data.data(), uint32_t(data.size()), 6, endMarker, &encoded) ? encoded
+                                                                                    : std::vector<uint8_t>();
+}
+
 std::vector<uint8_t> Package(const std::vector<uint8_t>& body, uint32_t archiveSize, uint32_t number,
                              uint8_t flags, uint32_t trailing)
 {
@@ -27,26 +45,7 @@ std::vector<uint8_t> Package(const std::vector<uint8_t>& body, uint32_t archiveS
     return package;
 }
 
-std::string AnswerHead(const std::string& file, size_t offset)
-{
-    if (offset == 0)
-        return "HTTP/1.1 200 OK\r\n";
-    return "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(offset) + "-" +
-           std::to_string(file.size() - 1) + "/" + std::to_string(file.size()) + "\r\n";
-}
-
 }  // namespace
-
-const uint8_t* TestSigningSeed()
-{
-    static uint8_t seed[kPrivateSeedSize];
-    static bool read = false;
-    std::string error;
-    if (!read && !ReadPrivateKey(WindowsPath(ProductDir() + "/keys/private-key.pem"), seed, &error))
-        std::fill(seed, seed + sizeof seed, 0x5E);
-    read = true;
-    return seed;
-}
 
 std::vector<uint8_t> StoredPackage(const std::vector<uint8_t>& archive, uint32_t number, uint8_t flags,
                                    uint32_t trailing)
@@ -60,16 +59,13 @@ std::vector<uint8_t> CompressedPackage(const std::vector<uint8_t>& archive, uint
     return Package(EncodeLzma(archive, endMarker), uint32_t(archive.size()), number, flags, 0);
 }
 
-std::vector<uint8_t> EncodeLzma(const std::vector<uint8_t>& data, bool endMarker)
-{
-    std::vector<uint8_t> encoded;
-    return CompressLzma(data.data(), uint32_t(data.size()), 6, endMarker, &encoded) ? encoded
-                                                                                    : std::vector<uint8_t>();
-}
-
 std::string SizedAnswer(const std::string& file, size_t offset)
 {
-    return AnswerHead(file, offset) + "Content-Length: " + std::to_string(file.size() - offset) + "\r\n\r\n" +
+    const std::string head =
+        offset == 0 ? "HTTP/1.1 200 OK\r\n"
+                    : "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(offset) + "-" +
+                          std::to_string(file.size() - 1) + "/" + std::to_string(file.size()) + "\r\n";
+    return head + "Content-Length: " + std::to_string(file.size() - offset) + "\r\n\r\n" +
            file.substr(offset);
 }
 

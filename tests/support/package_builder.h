@@ -47,16 +47,13 @@ private:
 
 // A package whose body is the archive as it is (archive size = compressed
 // size) followed by trailing bytes "T", or the archive LZMA-encoded as the
-// package tool does it (EncodeLzma); either signed with the test key, whose
-// signature block adds kSignatureBlockSize trailing bytes.
+// package tool does it; either signed with the product's development key
+// (which the installer under test trusts; a fixed key where the build made
+// none), whose signature block adds kSignatureBlockSize trailing bytes.
 std::vector<uint8_t> StoredPackage(const std::vector<uint8_t>& archive, uint32_t number = 1,
                                    uint8_t flags = 0, uint32_t trailing = 0);
 std::vector<uint8_t> CompressedPackage(const std::vector<uint8_t>& archive, uint32_t number = 1,
                                        uint8_t flags = 0, bool endMarker = true);
-std::vector<uint8_t> EncodeLzma(const std::vector<uint8_t>& data, bool endMarker);
-// The test key's 32-byte seed: the product's development key, which the
-// installer under test trusts (a fixed key where the build made none).
-const uint8_t* TestSigningSeed();
 // A web server's answer to a request for the file from offset on: "200 OK"
 // for offset 0, otherwise "206" with the Content-Range of the rest, the body
 // sized by Content-Length.

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // The variable's value, or empty when it is not set.
 std::string Environment(const char* name);
@@ -105,8 +106,6 @@ int32_t ThrownCode(Call call)
 void RunOnThread(const std::function<void()>& work);
 
 // ---- Folders that tests write (package tests) ----
-
-#include <vector>
 
 // The Windows path, ending in a backslash, of a folder under the test's
 // scratch folder, created with every level of name ("a\\b").
