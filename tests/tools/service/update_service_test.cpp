@@ -43,10 +43,10 @@ public:
                                     (binary ? binary : "quorvalent-service") + " --port 0 --package-url q " +
                                     options;
         output = popen(command.c_str(), "r");
-        if (output && Logged("listening on [0-9.]+:[0-9]+ ")) {
+        if (output && Logged("^[0-9]+\n"))
             pid = std::stoi(text);
+        if (pid > 0 && Logged("listening on [0-9.]+:[0-9]+ "))
             port = uint16_t(std::stoi(text.substr(text.find(':', text.find("listening")) + 1)));
-        }
     }
     ~Service()
     {
