@@ -30,15 +30,18 @@ std::string StatePath()
     return GetDownloadStatePath(path) ? path : "";
 }
 
-// Downloads package 1 from the server answering served, starting with the
-// state file given ("": none): the result, with the alerts in *alerts.
-ErrorCode Download(PackageJob& job, const std::string& state, const std::string& served, std::string* alerts)
+// Downloads package 1 from the server answering served (in pieces of at
+// most piece bytes, 0: varied), starting with the state file given ("":
+// none): the result, with the alerts in *alerts.
+ErrorCode Download(PackageJob& job, const std::string& state, const std::string& served, std::string* alerts,
+                   uint32_t piece = 0)
 {
     UseNoProxy();
     DeleteDownloadState();
     if (!state.empty() && !WriteWholeFile(StatePath(), state))
         return kNotAnErrorCode;
     g_webPeer.Reset(reinterpret_cast<const uint8_t*>(served.data()), served.size());
+    g_webPeer.largestPiece = piece;
     SetHttpConnectionMaker(MakeWebConnection);
     SetFreeDiskSpaceQuery([](const char*) { return freeSpace; });
     StderrCapture capture;
@@ -149,10 +152,10 @@ TEST(PackageDownload, CutTransfersInstallIdenticalFilesOrLeaveAResumableState)
     const uint32_t seed = given.empty() ? 1 : given == "random" ? std::random_device()() : std::stoul(given);
     std::printf("campaign seed %u (QV_CAMPAIGN_SEED=%u repeats this run)\n", seed, seed);
     std::mt19937 random(seed);
-    // Stored, so that no decoder would notice a wrong byte in the body.
+    // Compressed, so that the decoder follows the body across every cut.
     const std::string data = PatternBytes(60000, seed);
-    const std::string package = Text(
-        StoredPackage(ArchiveBuilder().File("data.bin", data).File("Quorvalent.new.exe", "new", 1).End()));
+    const std::string package = Text(CompressedPackage(
+        ArchiveBuilder().File("data.bin", data).File("Quorvalent.new.exe", "new", 1).End()));
     char install[kInstallPathSize];
     int installs = 0;
     for (int transfer = 0; transfer < 200; ++transfer) {
@@ -185,4 +188,93 @@ TEST(PackageDownload, CutTransfersInstallIdenticalFilesOrLeaveAResumableState)
         ++installs;
     }
     EXPECT_GT(installs, 20);
+}
+
+namespace {
+
+// A sink's calls with each run of the body's progress shortened to its first
+// and last report, or "not growing" when a report does not pass the one
+// before.
+std::string Reports(const std::vector<std::string>& calls)
+{
+    std::vector<unsigned long> done(calls.size() + 1, 0);
+    std::vector<bool> ofBody(calls.size() + 1, false);
+    for (size_t i = 0; i < calls.size(); ++i) {
+        unsigned long total = 0;
+        ofBody[i] = std::sscanf(calls[i].c_str(), "%lu/%lu", &done[i], &total) == 2 && total != 0;
+    }
+    std::string text;
+    for (size_t i = 0; i < calls.size(); ++i) {
+        const bool inRun = i > 0 && ofBody[i - 1] && ofBody[i];
+        if (inRun && done[i] <= done[i - 1])
+            return "not growing";
+        if (!inRun || !ofBody[i + 1])
+            text += calls[i] + "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+// A compressed package cut at the places of a row, one run after another,
+// each run resuming from the state file the one before left: every cut
+// leaves the package's prefix up to it, and the last run installs files
+// identical to the package's, reporting as a download always has. A damaged
+// stream downloads, then fails at decompression with nothing written.
+TEST(PackageDownload, StreamCutAnywhereResumesToIdenticalFiles)
+{
+    const std::string data = PatternBytes(60000, 7);
+    const std::string package = Text(CompressedPackage(
+        ArchiveBuilder().File("data.bin", data).File("Quorvalent.new.exe", "new", 1).End()));
+    const size_t end = package.size(), total = end - 16, block = 16 + 5 + 40;
+    struct Row {
+        const char* what;
+        uint32_t piece;
+        std::vector<size_t> cuts;
+        size_t damaged;
+    };
+    const Row rows[] = {
+        {"in the header", 0, {9}, 0},
+        {"in the properties", 0, {18}, 0},
+        {"in the first LZMA block", 0, {block}, 0},
+        {"at piece ends, fresh and resumed", 1000, {2016, 3016}, 0},
+        {"one byte before the end", 0, {end - 1}, 0},
+        {"again and again", 0, {18, block, 4000, end - 1}, 0},
+        {"damaged", 0, {}, block},
+        {"damaged after a resume", 0, {30}, block},
+    };
+    char install[kInstallPathSize];
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string file = package, state, alerts;
+        if (row.damaged)
+            file[row.damaged] ^= 0x55;
+        ASSERT_TRUE(GetInstallFolder(install, sizeof install) && DeleteTree(install) == 0);
+        for (size_t cut : row.cuts) {
+            PackageJob job(nullptr);
+            job.trust = &kNoSignatureCheck;
+            std::string served = SizedAnswer(file, state.size());
+            served.resize(served.size() - (end - cut));
+            EXPECT_NE(Download(job, state, served, &alerts, row.piece), 0) << cut;
+            state = ReadWholeFile(StatePath()).bytes;
+            EXPECT_TRUE(state == file.substr(0, cut < 16 ? 0 : cut)) << cut;
+        }
+        ProgressRecorder sink;
+        PackageJob job(&sink);
+        job.trust = &kNoSignatureCheck;
+        ASSERT_EQ(Download(job, state, SizedAnswer(file, state.size()), &alerts, row.piece), 0);
+        EXPECT_FALSE(ReadWholeFile(StatePath()).found);
+        EXPECT_EQ(job.bodyDecoder.Decoded(), !row.damaged) << "the body was not decoded as it arrived";
+        EXPECT_EQ(ThrownCode([&] { job.Install(); }), row.damaged ? -3 : 0);
+        const std::string body = std::to_string(total);
+        EXPECT_EQ(Reports(sink.calls), "status Downloading new update...\n" +
+                                           std::to_string(state.empty() ? 0 : state.size() - 16) + "/" +
+                                           body + " 0\n" + body + "/" + body +
+                                           " 1\nstatus Decompressing update...\n0/0 1\n" +
+                                           (row.damaged ? "" : "status Installing update...\n0/0 1\n"));
+        const std::string folder = std::string(install);
+        EXPECT_TRUE(row.damaged ? ListNames(folder).empty()
+                                : ReadWholeFile(folder + "data.bin").bytes == data &&
+                                      ReadWholeFile(folder + "Quorvalent.exe").bytes == "new");
+    }
 }
