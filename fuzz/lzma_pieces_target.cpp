@@ -48,8 +48,13 @@ void FuzzLzmaPieces(const uint8_t* data, size_t size)
 
 void SeedLzmaPieces(std::vector<std::string>& out)
 {
+    // Bytes that hardly compress, so that most of the stream is decoded
+    // piece by piece before the held-back end.
+    std::string noise(600, '\0');
+    uint32_t seed = 1;
+    for (char& c : noise) c = char((seed = seed * 1103515245u + 12345u) >> 16);
     testing_package::ArchiveBuilder archive;
-    archive.File("a.txt", std::string(300, 'a') + "abcabcabc", 1).Folder("f");
+    archive.File("a.txt", std::string(300, 'a') + noise, 1).Folder("f");
     const std::vector<uint8_t> bytes = archive.End();
     const uint32_t length = uint32_t(bytes.size());
     const std::string prefix = {char(0), char(length >> 8), char(length)};
