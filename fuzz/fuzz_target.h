@@ -38,6 +38,7 @@ DECLARE_FUZZ_TARGET(SocksReply);
 DECLARE_FUZZ_TARGET(ServiceExchange);
 DECLARE_FUZZ_TARGET(IconList);
 DECLARE_FUZZ_TARGET(PackageSignature);
+DECLARE_FUZZ_TARGET(LzmaPieces);
 
 // Big-endian words for the seed writers.
 std::string FuzzWord(uint32_t value);

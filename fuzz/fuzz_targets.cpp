@@ -16,6 +16,7 @@ const FuzzTarget kFuzzTargets[] = {
     {"service-exchange", FuzzServiceExchange, SeedServiceExchange},
     {"icon-list", FuzzIconList, SeedIconList},
     {"package-signature", FuzzPackageSignature, SeedPackageSignature},
+    {"lzma-pieces", FuzzLzmaPieces, SeedLzmaPieces},
     {nullptr, nullptr, nullptr},
 };
 

@@ -66,6 +66,7 @@ void PackageJob::DownloadPackage(const char* url, uint32_t number)
 void PackageJob::FetchPackage(const char* url)
 {
     HttpDownloader downloader;
+    bodyDecoder.End();
     uint32_t received = ReadDownloadState(*this);
     bool resuming = compressedSize != 0;
     if (resuming) {
@@ -101,6 +102,7 @@ void PackageJob::FetchPackage(const char* url)
     uint32_t total = compressedSize + trailingSize;
     ReserveBody(total);
     ReserveArchive(archiveSize);
+    StartDecoding(received);
     int32_t ended = kErrorConnection;
     received = ReceiveBody(downloader, received, ended);
     if (received != total)
@@ -161,6 +163,10 @@ uint32_t PackageJob::ReceiveBody(HttpDownloader& downloader, uint32_t received, 
         // Hashed while the bytes are fresh, so that the check costs nothing
         // noticeable once the body is complete.
         VerifyBody(body + received, uint32_t(count));
+        // Decoded between reads: the socket keeps receiving meanwhile, and
+        // the archive is whole when the body is. Only the compressed bytes
+        // reach the decoder; a decode error waits for Decompress.
+        bodyDecoder.Add(body + received, uint32_t(count));
         received += uint32_t(count);
         // A whole body needs no state: it is deleted as soon as it is whole.
         if (received < total)
@@ -168,6 +174,15 @@ uint32_t PackageJob::ReceiveBody(HttpDownloader& downloader, uint32_t received, 
         flag = 1;
     }
     return received;
+}
+
+void PackageJob::StartDecoding(uint32_t held)
+{
+    // A scrambled body is refused by Decompress without being decoded.
+    if (!compressed || (flags & kPackageFlagScrambled))
+        return;
+    bodyDecoder.Begin(compressedSize, archive, archiveSize);
+    bodyDecoder.Add(body, held);
 }
 
 void PackageJob::CompleteBody()

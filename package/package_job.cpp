@@ -103,6 +103,8 @@ void PackageJob::LoadPackage(const uint8_t* bytes, uint32_t length, uint32_t num
         ClearHeader();
         throw kErrorMalformed;
     }
+    // A body decoded during an earlier download is not this one.
+    bodyDecoder.End();
     ReserveArchive(archiveSize);
     if (compressed) {
         ReserveBody(length);
@@ -162,7 +164,12 @@ void PackageJob::Decompress()
     // The buffers may come from a download as well as from LoadPackage.
     if (compressedSize > bodyCapacity || archiveSize > archiveCapacity)
         throw kErrorMalformed;
-    if (!DecompressLzma(body, compressedSize, archive, archiveSize))
+    // A body whose decoding could not follow its arrival (taken whole from a
+    // state file, or loaded from memory) is decoded now.
+    bool decoded = bodyDecoder.Complete() ? bodyDecoder.Decoded()
+                                          : DecompressLzma(body, compressedSize, archive, archiveSize);
+    bodyDecoder.End();
+    if (!decoded)
         throw kErrorMalformed;
     compressed = false;
 }

@@ -6,6 +6,7 @@
 // embedded package, the update worker for a download); it holds no locks.
 #pragma once
 
+#include "package/lzma_decode.h"
 #include "package/package_verifier.h"
 
 #include <cstdint>
@@ -70,7 +71,10 @@ public:
     // No header known: flags, the three sizes and compressed become 0.
     void ClearHeader();
     // Decodes body into archive when the package is compressed; then
-    // compressed is false. Throws -3 for a scrambled body or a failed decode.
+    // compressed is false. A body that a download decoded as it arrived is
+    // only checked (decoded without error into exactly archiveSize bytes);
+    // any other is decoded in one go. Throws -3 for a scrambled body or a
+    // failed decode.
     void Decompress();
     // Extracts the (decompressed) archive into folder, which gets a
     // backslash if it lacks one. Fills headerValueA/B; programPath
@@ -104,6 +108,8 @@ public:
     const PackageTrust* trust;
     // Hashes the package's bytes as they arrive.
     PackageVerifier verifier;
+    // Decodes the compressed archive into archive as the body arrives.
+    LzmaStreamDecoder bodyDecoder;
 
 private:
     void ReportStage(const char* status);
@@ -120,6 +126,9 @@ private:
     uint32_t ReceiveBody(HttpDownloader& downloader, uint32_t received, int32_t& ended);
     // The body is whole: the state file goes, and a stored archive is copied.
     void CompleteBody();
+    // Starts decoding a compressed, unscrambled body into archive (both
+    // reserved) with its first held bytes; the rest follows as it arrives.
+    void StartDecoding(uint32_t held);
     void ReportProgress(uint32_t done, uint32_t total, int32_t flag);
     // The verifier starts on the header of the job's fields and takes body
     // bytes in order; both do nothing when the trust checks no signature.

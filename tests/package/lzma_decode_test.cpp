@@ -20,5 +20,25 @@ TEST(DecompressLzma, DecodesExactlyTheArchiveSizeWithOrWithoutEndMarker)
         EXPECT_EQ(std::string(decoded ? "decodes " : "fails ") + destination.substr(decoded ? 0 : length),
                   (c.at(3) == "yes" ? "decodes " + archive : "fails ") + std::string(16, '\xCC'))
             << c[0];
+        // Fed in two pieces split at every place, with bytes that are no part
+        // of the source behind them, and byte by byte (split past the end):
+        // the same outcome and the same bytes.
+        const std::string fed = source + "after";
+        for (size_t split = 0; split <= source.size() + 1; ++split) {
+            std::string pieces(length + 16, '\xCC');
+            LzmaStreamDecoder decoder;
+            decoder.Begin(uint32_t(source.size()), reinterpret_cast<uint8_t*>(&pieces[0]), length);
+            const uint8_t* bytes = reinterpret_cast<const uint8_t*>(fed.data());
+            if (split > source.size()) {
+                for (size_t at = 0; at < fed.size(); ++at) decoder.Add(bytes + at, 1);
+            } else {
+                decoder.Add(bytes, uint32_t(split));
+                decoder.Add(bytes + split, uint32_t(fed.size() - split));
+            }
+            EXPECT_TRUE(decoder.Complete());
+            EXPECT_EQ(decoder.Decoded(), decoded) << c[0] << ", split at " << split;
+            EXPECT_EQ(pieces.substr(decoded ? 0 : length), destination.substr(decoded ? 0 : length))
+                << c[0] << ", split at " << split;
+        }
     }
 }

@@ -13,6 +13,7 @@
 #include "tests/support/proxy_choice.h"
 #include "tests/support/test_env.h"
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <set>
@@ -30,15 +31,18 @@ std::string StatePath()
     return GetDownloadStatePath(path) ? path : "";
 }
 
-// Downloads package 1 from the server answering served, starting with the
-// state file given ("": none): the result, with the alerts in *alerts.
-ErrorCode Download(PackageJob& job, const std::string& state, const std::string& served, std::string* alerts)
+// Downloads package 1 from the server answering served (in pieces of at
+// most piece bytes, 0: varied), starting with the state file given ("":
+// none): the result, with the alerts in *alerts.
+ErrorCode Download(PackageJob& job, const std::string& state, const std::string& served, std::string* alerts,
+                   uint32_t piece = 0)
 {
     UseNoProxy();
     DeleteDownloadState();
     if (!state.empty() && !WriteWholeFile(StatePath(), state))
         return kNotAnErrorCode;
     g_webPeer.Reset(reinterpret_cast<const uint8_t*>(served.data()), served.size());
+    g_webPeer.largestPiece = piece;
     SetHttpConnectionMaker(MakeWebConnection);
     SetFreeDiskSpaceQuery([](const char*) { return freeSpace; });
     StderrCapture capture;
@@ -149,10 +153,10 @@ TEST(PackageDownload, CutTransfersInstallIdenticalFilesOrLeaveAResumableState)
     const uint32_t seed = given.empty() ? 1 : given == "random" ? std::random_device()() : std::stoul(given);
     std::printf("campaign seed %u (QV_CAMPAIGN_SEED=%u repeats this run)\n", seed, seed);
     std::mt19937 random(seed);
-    // Stored, so that no decoder would notice a wrong byte in the body.
+    // Compressed, so that the decoder follows the body across every cut.
     const std::string data = PatternBytes(60000, seed);
-    const std::string package = Text(
-        StoredPackage(ArchiveBuilder().File("data.bin", data).File("Quorvalent.new.exe", "new", 1).End()));
+    const std::string package = Text(CompressedPackage(
+        ArchiveBuilder().File("data.bin", data).File("Quorvalent.new.exe", "new", 1).End()));
     char install[kInstallPathSize];
     int installs = 0;
     for (int transfer = 0; transfer < 200; ++transfer) {
@@ -185,4 +189,68 @@ TEST(PackageDownload, CutTransfersInstallIdenticalFilesOrLeaveAResumableState)
         ++installs;
     }
     EXPECT_GT(installs, 20);
+}
+
+// A compressed package cut at the places of a row, one run after another,
+// each run resuming from the state file the one before left: every cut
+// leaves the package's prefix up to it, and the last run installs files
+// identical to the package's, reporting as a download always has. A damaged
+// stream downloads, then fails at decompression with nothing written.
+TEST(PackageDownload, StreamCutAnywhereResumesToIdenticalFiles)
+{
+    const std::string data = PatternBytes(60000, 7);
+    const std::string package = Text(CompressedPackage(
+        ArchiveBuilder().File("data.bin", data).File("Quorvalent.new.exe", "new", 1).End()));
+    const size_t end = package.size(), total = end - 16, block = 16 + 5 + 40;
+    struct Row {
+        const char* what;
+        uint32_t piece;
+        std::vector<size_t> cuts;
+        size_t damaged;
+    };
+    const Row rows[] = {
+        {"in the header", 0, {9}, 0},
+        {"in the properties", 0, {18}, 0},
+        {"in the first LZMA block", 0, {block}, 0},
+        {"at piece ends, fresh and resumed", 1000, {2016, 3016}, 0},
+        {"one byte before the end", 0, {end - 1}, 0},
+        {"again and again", 0, {18, block, 4000, end - 1}, 0},
+        {"damaged", 0, {}, block},
+        {"damaged after a resume", 0, {30}, block},
+    };
+    char install[kInstallPathSize];
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string file = package, state, alerts;
+        if (row.damaged)
+            file[row.damaged] ^= 0x55;
+        ASSERT_TRUE(GetInstallFolder(install, sizeof install) && DeleteTree(install) == 0);
+        for (size_t cut : row.cuts) {
+            PackageJob job(nullptr);
+            job.trust = &kNoSignatureCheck;
+            std::string served = SizedAnswer(file, state.size());
+            served.resize(served.size() - (end - cut));
+            EXPECT_NE(Download(job, state, served, &alerts, row.piece), 0) << cut;
+            state = ReadWholeFile(StatePath()).bytes;
+            EXPECT_TRUE(state == file.substr(0, cut < 16 ? 0 : cut)) << cut;
+        }
+        ProgressRecorder sink;
+        PackageJob job(&sink);
+        job.trust = &kNoSignatureCheck;
+        ASSERT_EQ(Download(job, state, SizedAnswer(file, state.size()), &alerts, row.piece), 0);
+        EXPECT_FALSE(ReadWholeFile(StatePath()).found);
+        EXPECT_EQ(job.bodyDecoder.Decoded(), !row.damaged) << "the body was not decoded as it arrived";
+        EXPECT_EQ(ThrownCode([&] { job.Install(); }), row.damaged ? -3 : 0);
+        // The body's last report, then Install's stages up to the failed one.
+        const std::string body = std::to_string(total);
+        const std::vector<std::string> stages = {body + "/" + body + " 1", "status Decompressing update...",
+                                                 "0/0 1", "status Installing update...", "0/0 1"};
+        const size_t shown = row.damaged ? 3 : 5;
+        EXPECT_TRUE(sink.calls.size() > shown &&
+                    std::equal(stages.begin(), stages.begin() + shown, sink.calls.end() - shown));
+        const std::string folder = std::string(install);
+        EXPECT_TRUE(row.damaged ? ListNames(folder).empty()
+                                : ReadWholeFile(folder + "data.bin").bytes == data &&
+                                      ReadWholeFile(folder + "Quorvalent.exe").bytes == "new");
+    }
 }
