@@ -5,6 +5,7 @@
 
 #include "package/lzma_decode.h"
 #include "tests/support/package_builder.h"
+#include "tools/pack/lzma_encode.h"
 
 #include <cstring>
 
@@ -59,7 +60,9 @@ void SeedLzmaPieces(std::vector<std::string>& out)
     const uint32_t length = uint32_t(bytes.size());
     const std::string prefix = {char(0), char(length >> 8), char(length)};
     for (bool endMarker : {true, false}) {
-        const std::string stream = testing_package::Text(testing_package::EncodeLzma(bytes, endMarker));
+        std::vector<uint8_t> encoded;
+        CompressLzma(bytes.data(), length, 6, endMarker, &encoded);
+        const std::string stream = testing_package::Text(encoded);
         out.push_back(prefix + stream);
         out.push_back(std::string(1, char(6)) + prefix.substr(1) + stream);
         out.push_back(std::string(1, char(199)) + prefix.substr(1) + stream);
