@@ -7,12 +7,6 @@
 #include "net/proxy_settings.h"
 #include "net/socks.h"
 
-namespace {
-
-const uint32_t kLineBudgetMs = 30000;
-
-}  // namespace
-
 Connection::Connection() : closed(false), localAddress(0), peerAddress(0) {}
 
 Connection::~Connection() = default;

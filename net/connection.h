@@ -54,6 +54,9 @@ public:
     uint32_t peerAddress;
 
 protected:
+    // The time a whole line may take, from the call of ReadLine on.
+    static const uint32_t kLineBudgetMs = 30000;
+
     // ReadLine as promised above, over WaitUntilReadable and one-byte Reads.
     void ReadLineWithinBudget(char* buffer, uint32_t size);
 };
