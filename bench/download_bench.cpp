@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "net/http_downloader.h"
+#include "net/proxy_settings.h"
 
 int main(int argc, char** argv)
 {
@@ -21,6 +22,9 @@ int main(int argc, char** argv)
     WSADATA data;
     WSAStartup(MAKEWORD(1, 1), &data);
     uint32_t size = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10));
+    // The installer reads the proxy settings for its first connection, the
+    // one to the update service, before any download starts.
+    ProxySettings::Instance();
     std::unique_ptr<uint8_t[]> memory(new uint8_t[size]);
     // The caller's buffer exists before the download starts: its pages are
     // not part of what is measured.
