@@ -98,8 +98,12 @@ void TcpConnection::WaitUntilReadable(uint32_t start, uint32_t budgetMs)
         throw ErrorCode(kErrorLineTimeout);
 }
 
-uint32_t TcpConnection::PeekLineBytes(char* buffer, uint32_t length, uint32_t start)
+uint32_t TcpConnection::ReadLineBytes(char* buffer, uint32_t length, uint32_t start)
 {
+    // Under Wine a receive and a select each cost a round trip to the
+    // server: byte by byte, the headers of one answer took a tenth of a
+    // second. The bytes that have arrived are looked at first, so that
+    // nothing past the line feed is taken.
     if (socketReleased)
         throw ErrorCode(kErrorCancelled);
     int asked = length > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(length);
@@ -116,29 +120,10 @@ uint32_t TcpConnection::PeekLineBytes(char* buffer, uint32_t length, uint32_t st
             throw ErrorCode(kErrorLineTimeout);
         ++count;
     }
-    return count;
+    return Read(buffer, count);
 }
 
-void TcpConnection::ReadLine(char* buffer, uint32_t size)
-{
-    if (size == 0)
-        return;
-    // Under Wine a receive and a select each cost a round trip to the
-    // server: byte by byte, the headers of one answer took a tenth of a
-    // second.
-    uint32_t start = NetClock();
-    uint32_t remaining = size - 1;
-    char* next = buffer;
-    while (remaining != 0) {
-        WaitUntilReadable(start, kLineBudgetMs);
-        uint32_t received = Read(next, PeekLineBytes(next, remaining, start));
-        next += received;
-        remaining -= received;
-        if (next[-1] == '\n')
-            break;
-    }
-    *next = '\0';
-}
+void TcpConnection::ReadLine(char* buffer, uint32_t size) { ReadLineWithinBudget(buffer, size); }
 
 void TcpConnection::Close()
 {

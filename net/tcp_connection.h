@@ -24,10 +24,6 @@ public:
     // Throws -2 after Close, as Write; the peer's close throws -1, a receive
     // that meets the idle limit -255, another failure the system's error code.
     uint32_t Read(void* buffer, uint32_t length) override;
-    // Takes the line with one receive for each batch of its bytes that has
-    // arrived, looked at first (MSG_PEEK) so that nothing past its line feed
-    // is taken; the time limit is checked before each byte, as one-byte
-    // reads would.
     void ReadLine(char* buffer, uint32_t size) override;
     // Marks the connection aborted and closes the socket once.
     void Close() override;
@@ -37,6 +33,12 @@ public:
     void Connect(const char* host, uint16_t port) override;
     // Waits with select for what is left of the budget.
     void WaitUntilReadable(uint32_t start, uint32_t budgetMs) override;
+
+protected:
+    // One receive of all of the line's bytes that have arrived (MSG_PEEK
+    // first, so nothing past its line feed is taken), the time limit checked
+    // before each byte as one-byte receives would; -255 when it runs out.
+    uint32_t ReadLineBytes(char* buffer, uint32_t length, uint32_t start) override;
 
     // The fields keep their order; only the socket stays inside the class.
 private:
@@ -52,11 +54,6 @@ private:
     bool socketReleased;
 
     void ConnectWithinLimit(const sockaddr_in& address);
-    // Looks at the bytes waiting (at least one, as WaitUntilReadable has
-    // said) without taking them: how many of them, at most length, belong to
-    // the line, up to and including its line feed. Throws -255 when the
-    // line's time runs out before a byte, and Read's errors otherwise.
-    uint32_t PeekLineBytes(char* buffer, uint32_t length, uint32_t start);
     // The code of a failed send or receive: -2 after Close, else the
     // system's error, or -255 for a receive that met the idle limit.
     ErrorCode FailureCode(bool receiving) const;
