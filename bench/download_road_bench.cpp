@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "base/error_code.h"
+#include "net/proxy_settings.h"
 #include "package/package_format.h"
 #include "package/package_job.h"
 #include "package/package_trust.h"
@@ -46,6 +47,9 @@ int main(int argc, char** argv)
     WSADATA data;
     WSAStartup(MAKEWORD(1, 1), &data);
     unsigned before = ReadMemoryStatus("VmRSS:");
+    // The installer reads the proxy settings for its first connection, the
+    // one to the update service, before any download starts.
+    ProxySettings::Instance();
     PackageJob job(nullptr);
     double start = Seconds();
     double downloaded = start;

@@ -7,12 +7,6 @@
 #include "net/proxy_settings.h"
 #include "net/socks.h"
 
-namespace {
-
-const uint32_t kLineBudgetMs = 30000;
-
-}  // namespace
-
 Connection::Connection() : closed(false), localAddress(0), peerAddress(0) {}
 
 Connection::~Connection() = default;
@@ -38,6 +32,8 @@ void Connection::ReadExactlyWithin(void* buffer, uint32_t length, uint32_t start
 
 void Connection::WriteString(const char* text) { Write(text, static_cast<uint32_t>(std::strlen(text))); }
 
+uint32_t Connection::ReadLineBytes(char* buffer, uint32_t, uint32_t) { return Read(buffer, 1); }
+
 void Connection::ReadLineWithinBudget(char* buffer, uint32_t size)
 {
     if (size == 0)
@@ -47,13 +43,11 @@ void Connection::ReadLineWithinBudget(char* buffer, uint32_t size)
     char* next = buffer;
     while (remaining != 0) {
         WaitUntilReadable(start, kLineBudgetMs);
-        char byte;
-        if (Read(&byte, 1) == 1) {
-            *next++ = byte;
-            --remaining;
-            if (byte == '\n')
-                break;
-        }
+        uint32_t received = ReadLineBytes(next, remaining, start);
+        next += received;
+        remaining -= received;
+        if (received != 0 && next[-1] == '\n')
+            break;
     }
     *next = '\0';
 }

@@ -54,6 +54,13 @@ public:
     uint32_t peerAddress;
 
 protected:
-    // ReadLine as promised above, over WaitUntilReadable and one-byte Reads.
+    // The time a whole line may take, from the call of ReadLine on.
+    static const uint32_t kLineBudgetMs = 30000;
+
+    // ReadLine as promised above, over WaitUntilReadable and ReadLineBytes.
     void ReadLineWithinBudget(char* buffer, uint32_t size);
+    // Called once WaitUntilReadable has returned: takes 1 to length bytes of
+    // the line begun at start (on NetClock), up to and including a line feed
+    // and nothing past it. The base takes one byte with Read.
+    virtual uint32_t ReadLineBytes(char* buffer, uint32_t length, uint32_t start);
 };

@@ -34,6 +34,12 @@ public:
     // Waits with select for what is left of the budget.
     void WaitUntilReadable(uint32_t start, uint32_t budgetMs) override;
 
+protected:
+    // One receive of all of the line's bytes that have arrived (MSG_PEEK
+    // first, so nothing past its line feed is taken), the time limit checked
+    // before each byte as one-byte receives would; -255 when it runs out.
+    uint32_t ReadLineBytes(char* buffer, uint32_t length, uint32_t start) override;
+
     // The fields keep their order; only the socket stays inside the class.
 private:
     SOCKET socketHandle;
