@@ -71,7 +71,9 @@ void LzmaStreamDecoder::Add(const uint8_t* bytes, uint32_t count)
         if (phase != kDecoding)
             return;
     }
-    std::memcpy(held + (at + now - heldFrom), bytes + now, count - now);
+    // The rest of the piece lies in the held-back tail (from heldFrom on).
+    if (count > now)
+        std::memcpy(held + (at + now - heldFrom), bytes + now, count - now);
     if (given == sourceLength)
         Decode(held, sourceLength - heldFrom, true);
 }
