@@ -37,7 +37,6 @@ std::string Embedded()
 // plain Windows stand-in cannot start with it: no launch is seen then.
 bool LaunchesVisible() { return Environment("QV_PRELOAD").empty(); }
 
-// The content of the large package's data file.
 const std::string& LargeData()
 {
     static const std::string data = PatternBytes(14 << 20, 7);
@@ -63,15 +62,84 @@ std::string StateFile()
     return GetDownloadStatePath(state) ? state : "";
 }
 
+// The package's host on port 80 in front of the server at target: it passes
+// accepted connection number i on, both ways, until either side closes or
+// cuts[i] bytes of the answer have reached the installer, as a failing
+// network would; on a thread of its own.
+class CuttingRelay {
+public:
+    CuttingRelay(const char* target, std::vector<uint32_t> cuts)
+        : cuts(std::move(cuts)), listener(BoundSocket("127.0.0.10", 80))
+    {
+        server.sin_addr.s_addr = inet_addr(target);
+        thread = listener == INVALID_SOCKET ? nullptr : CreateThread(nullptr, 0, Serve, this, 0, nullptr);
+    }
+    ~CuttingRelay()
+    {
+        Stop();
+        closesocket(listener);
+    }
+    bool Listening() const { return thread != nullptr; }
+    // Ends the relay, even in the middle of a connection.
+    void Stop()
+    {
+        stop = 1;
+        if (thread && WaitForSingleObject(thread, INFINITE) == WAIT_OBJECT_0)
+            CloseHandle(thread);
+        thread = nullptr;
+    }
+
+    std::string received;  // what the installer sent, connection after connection; read once stopped
+
+private:
+    static DWORD WINAPI Serve(void* relay)
+    {
+        static_cast<CuttingRelay*>(relay)->ServeAll();
+        return 0;
+    }
+    void ServeAll()
+    {
+        for (size_t served = 0; served < cuts.size() && !stop;) {
+            if (!Readable(listener, listener))
+                continue;
+            SOCKET client = accept(listener, nullptr, nullptr), to = socket(AF_INET, SOCK_STREAM, 0);
+            const uint32_t cut = cuts[served++];
+            uint32_t answered = 0;
+            bool open = connect(to, reinterpret_cast<sockaddr*>(&server), sizeof server) == 0;
+            while (open && !stop && answered < cut) {
+                const int readable = Readable(client, to);
+                for (SOCKET from : {client, to}) {
+                    char bytes[4096];
+                    uint32_t room =
+                        from == to && cut - answered < sizeof bytes ? cut - answered : sizeof bytes;
+                    int got =
+                        open && (readable & (from == client ? 1 : 2)) ? recv(from, bytes, int(room), 0) : -2;
+                    if (got > 0 && from == client)
+                        received.append(bytes, got);
+                    if (got != -2)
+                        open = got > 0 && send(from == to ? client : to, bytes, got, 0) == got;
+                    answered += from == to && got > 0 ? uint32_t(got) : 0;
+                }
+            }
+            closesocket(to);
+            closesocket(client);
+        }
+    }
+
+    const std::vector<uint32_t> cuts;
+    sockaddr_in server = {AF_INET, htons(80), {}, {}};
+    SOCKET listener;
+    HANDLE thread;
+    volatile LONG stop = 0;
+};
+
 // What a row arranged; the next row's arrangement undoes it.
 struct Arranged {
     std::shared_ptr<void> claim;
     std::vector<std::unique_ptr<LinuxPeer>> servers;
-    std::unique_ptr<ScriptedPeer> relay;
-    // The package served when it is not the embedded one.
-    std::string package;
-    // The state file's size at which the installer is killed ("" for none).
-    std::string killAt;
+    std::unique_ptr<CuttingRelay> relay;
+    std::string package;  // served when it is not the embedded one
+    std::string killAt;   // the state file's size at which the installer is killed
 };
 
 // nginx serving the embedded package as http://files.quorvalent.test/q.pkg
@@ -82,7 +150,7 @@ bool ServePackage(Arranged* held, std::vector<std::string> options, const char* 
                                      "http://files.quorvalent.test/q.pkg"});
     held->servers.emplace_back(new LinuxPeer("nginx", webAddress, 80));
     held->servers.emplace_back(new LinuxPeer("service", "127.0.0.40", 16000, options));
-    return WriteUnixFile(held->servers[0]->Folder() + "/www/q.pkg", Embedded()) &&
+    return WriteWholeFile(WindowsPath(held->servers[0]->Folder() + "/www/q.pkg"), Embedded()) &&
            held->servers[0]->Ready() && held->servers[1]->Ready();
 }
 
@@ -129,15 +197,14 @@ bool Arrange(const std::string& step, Arranged* held)
         held->package = LargePackage();
         held->killAt = w[0] == "kill" ? w[1] : "";
         held->servers.emplace_back(new LinuxPeer("nginx", "127.0.0.12", 80, {"4m"}));
-        held->relay.reset(new ScriptedPeer("127.0.0.10", 80, {{Relay("127.0.0.12", 80)}}));
-        return WriteUnixFile(held->servers[0]->Folder() + "/www/q.pkg", held->package) &&
+        held->relay.reset(new CuttingRelay("127.0.0.12", {~0u}));
+        return WriteWholeFile(WindowsPath(held->servers[0]->Folder() + "/www/q.pkg"), held->package) &&
                held->servers[0]->Ready() && held->relay->Listening();
     }
     if (w[0] == "direct" || w[0] == "http" || w[0] == "socks" || w[0] == "cut") {
         const uint32_t first = w[0] == "cut" ? atoi(w[1].c_str()) : ~0u,
                        then = w[0] == "cut" ? atoi(w[2].c_str()) : ~0u;
-        held->relay.reset(new ScriptedPeer(
-            "127.0.0.10", 80, {{Relay("127.0.0.11", 80, first)}, {Relay("127.0.0.11", 80, then)}}));
+        held->relay.reset(new CuttingRelay("127.0.0.11", {first, then}));
         return held->relay->Listening();
     }
     return held->claim || w[0] == "keep" || w[0] == "twice";
@@ -187,8 +254,9 @@ std::string Run(const std::vector<std::string>& row, const Arranged& held)
     for (size_t i = 0; i < starts; ++i) assumed += i ? ", started" : "started";
     // A resumed run asks for the file from the first byte the state held.
     const std::string range = "\r\nRange: bytes=" + std::to_string(before) + "-\r\n";
-    const bool resumed =
-        !held.package.empty() && held.relay->Finish() && Contains(held.relay->Received(0), range);
+    if (held.relay)
+        held.relay->Stop();  // the installer has ended
+    const bool resumed = !held.package.empty() && Contains(held.relay->received, range);
     const FileBytes data = ReadWholeFile(InstallFolder() + "\\data.bin");
     const std::pair<bool, std::string> parts[] = {
         {!held.package.empty() && before != 0,

@@ -17,7 +17,7 @@ TEST(BalancerRun, InstallersReachEveryServiceBehindTheBalancer)
 {
     LinuxPeer web("nginx", "127.0.0.10", 80);  // files.quorvalent.test
     std::string package = ReadWholeFile(WindowsPath(ProductDir() + "/resources/embedded.pkg")).bytes;
-    ASSERT_TRUE(WriteUnixFile(web.Folder() + "/www/q.pkg", package));
+    ASSERT_TRUE(WriteWholeFile(WindowsPath(web.Folder() + "/www/q.pkg"), package));
     std::vector<std::unique_ptr<LinuxPeer>> services;
     for (const char* address : {"127.0.0.41", "127.0.0.42", "127.0.0.43"}) {
         services.push_back(std::make_unique<LinuxPeer>(

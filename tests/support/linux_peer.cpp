@@ -4,12 +4,6 @@
 
 #include <cstdlib>
 
-bool WriteUnixFile(const std::string& path, const std::string& bytes)
-{
-    RunHost("mkdir -p " + ShellQuoted(path.substr(0, path.rfind('/'))));
-    return WriteWholeFile(WindowsPath(path), bytes);
-}
-
 LinuxPeer::LinuxPeer(const std::string& kind, const std::string& address, uint16_t port,
                      const std::vector<std::string>& extra)
     : pid(-1),

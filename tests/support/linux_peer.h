@@ -21,7 +21,8 @@ public:
     LinuxPeer& operator=(const LinuxPeer&) = delete;
 
     bool Ready() const { return ready; }
-    // The server's folder (Unix path); nginx serves its "www" subfolder.
+    // The server's folder (Unix path); nginx serves its "www" subfolder,
+    // there once the server is ready.
     const std::string& Folder() const { return folder; }
 
 private:
@@ -29,6 +30,3 @@ private:
     bool ready;
     std::string folder;
 };
-
-// Writes bytes to a file at a Unix path, creating missing folders; false on failure.
-bool WriteUnixFile(const std::string& path, const std::string& bytes);

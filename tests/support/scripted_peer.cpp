@@ -1,28 +1,21 @@
 #include "tests/support/scripted_peer.h"
 
-struct ScriptedPeer::State {
-    std::vector<PeerScript> scripts;
-    SOCKET listener = INVALID_SOCKET;
-    HANDLE thread = nullptr;
-    volatile LONG stop = 0;
-    bool completed = false;
-    std::vector<std::string> received;  // per connection, what its client sent
-};
-
-namespace {
-
-typedef ScriptedPeer::State State;
-
-sockaddr_in Address(const char* address, uint16_t port)
+SOCKET BoundSocket(const char* address, uint16_t port, int type, int backlog)
 {
-    sockaddr_in ipv4 = {AF_INET, htons(port), {}, {}};
-    ipv4.sin_addr.s_addr = inet_addr(address);
-    return ipv4;
+    SOCKET handle = socket(AF_INET, type, 0);
+    // A relay made again at once must not find its port still taken.
+    BOOL reuse = TRUE;
+    setsockopt(handle, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
+    sockaddr_in local = {AF_INET, htons(port), {}, {}};
+    local.sin_addr.s_addr = inet_addr(address);
+    if (bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+        (type != SOCK_STREAM || listen(handle, backlog) == 0))
+        return handle;
+    closesocket(handle);
+    return INVALID_SOCKET;
 }
 
-// Those of the sockets that turn readable within 50 ms, so that a stop is
-// seen soon.
-fd_set Readable(SOCKET first, SOCKET second)
+int Readable(SOCKET first, SOCKET second)
 {
     fd_set readable;
     FD_ZERO(&readable);
@@ -30,101 +23,8 @@ fd_set Readable(SOCKET first, SOCKET second)
     FD_SET(second, &readable);
     timeval pause = {0, 50000};
     if (select(0, &readable, nullptr, nullptr, &pause) <= 0)
-        FD_ZERO(&readable);
-    return readable;
-}
-
-void RunRelay(State& state, SOCKET client, const PeerStep& step)
-{
-    SOCKET server = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in target = Address(step.address.c_str(), step.port);
-    uint32_t answered = 0;
-    bool open = connect(server, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0;
-    while (open && !state.stop && answered < step.cut) {
-        fd_set readable = Readable(client, server);
-        for (SOCKET from : {client, server}) {
-            char bytes[4096];
-            uint32_t room =
-                from == server && step.cut - answered < sizeof bytes ? step.cut - answered : sizeof bytes;
-            int got = open && FD_ISSET(from, &readable) ? recv(from, bytes, static_cast<int>(room), 0) : -2;
-            if (got > 0 && from == client)
-                state.received.back().append(bytes, got);
-            if (got != -2)
-                open = got > 0 && send(from == server ? client : server, bytes, got, 0) == got;
-            answered += from == server && got > 0 ? static_cast<uint32_t>(got) : 0;
-        }
-    }
-    closesocket(server);
-}
-
-DWORD WINAPI Serve(void* parameter)
-{
-    State& state = *static_cast<State*>(parameter);
-    for (size_t served = 0; served < state.scripts.size() && !state.stop;) {
-        fd_set ready = Readable(state.listener, state.listener);
-        if (!FD_ISSET(state.listener, &ready))
-            continue;
-        SOCKET client = accept(state.listener, nullptr, nullptr);
-        state.received.emplace_back();
-        for (const PeerStep& step : state.scripts[served++]) RunRelay(state, client, step);
-        closesocket(client);
-        state.completed = served == state.scripts.size() && !state.stop;
-    }
-    return 0;
-}
-
-}  // namespace
-
-PeerStep Relay(const std::string& address, uint16_t port, uint32_t cut) { return {address, port, cut}; }
-
-ScriptedPeer::ScriptedPeer(const char* address, uint16_t port, std::vector<PeerScript> scripts)
-    : state(new State)
-{
-    state->scripts = std::move(scripts);
-    state->listener = BoundSocket(address, port);
-    if (state->listener != INVALID_SOCKET)
-        state->thread = CreateThread(nullptr, 0, Serve, state.get(), 0, nullptr);
-}
-
-ScriptedPeer::~ScriptedPeer()
-{
-    state->stop = 1;
-    Finish();
-}
-
-bool ScriptedPeer::Listening() const { return state->thread != nullptr; }
-
-bool ScriptedPeer::Finish(uint32_t waitMs)
-{
-    if (state->thread && WaitForSingleObject(state->thread, waitMs) != WAIT_OBJECT_0) {
-        state->stop = 1;
-        WaitForSingleObject(state->thread, INFINITE);
-    }
-    if (state->thread)
-        CloseHandle(state->thread);
-    state->thread = nullptr;
-    closesocket(state->listener);
-    state->listener = INVALID_SOCKET;
-    return state->completed;
-}
-
-std::string ScriptedPeer::Received(size_t index) const
-{
-    return index < state->received.size() ? state->received[index] : std::string();
-}
-
-SOCKET BoundSocket(const char* address, uint16_t port, int type, int backlog)
-{
-    SOCKET handle = socket(AF_INET, type, 0);
-    // A relay made again at once must not find its port still taken.
-    BOOL reuse = TRUE;
-    setsockopt(handle, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
-    sockaddr_in local = Address(address, port);
-    if (bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
-        (type != SOCK_STREAM || listen(handle, backlog) == 0))
-        return handle;
-    closesocket(handle);
-    return INVALID_SOCKET;
+        return 0;
+    return (FD_ISSET(first, &readable) ? 1 : 0) | (FD_ISSET(second, &readable) ? 2 : 0);
 }
 
 WinsockSession::WinsockSession()

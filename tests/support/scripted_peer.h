@@ -1,53 +1,18 @@
-// A relay inside the test process between the installer and a real server
-// that can cut the server's answer, as a failing network would; it runs on a
-// thread of its own. WinsockSession initialises the socket layer for a test.
-// Test thread for the interface.
+// Sockets for tests that serve the product code from inside the test
+// process: WinsockSession initialises the socket layer for a test.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
-
-// One accepted connection is passed on to address:port, both ways, until
-// either side closes or cut bytes of the server's answer have reached the
-// client, where the connection ends.
-struct PeerStep {
-    std::string address;
-    uint16_t port;
-    uint32_t cut;
-};
-PeerStep Relay(const std::string& address, uint16_t port, uint32_t cut = 0xFFFFFFFFu);
-typedef std::vector<PeerStep> PeerScript;
-
-class ScriptedPeer {
-public:
-    // Listens on address:port at once, then serves one accepted connection
-    // per script, in order.
-    ScriptedPeer(const char* address, uint16_t port, std::vector<PeerScript> scripts);
-    // Stops the relay, even in the middle of a script.
-    ~ScriptedPeer();
-    ScriptedPeer(const ScriptedPeer&) = delete;
-    ScriptedPeer& operator=(const ScriptedPeer&) = delete;
-
-    bool Listening() const;
-    // Waits up to waitMs for every script to run to its end, then stops;
-    // true when every one did.
-    bool Finish(uint32_t waitMs = 10000);
-    // What the client of connection number index sent; call after Finish.
-    std::string Received(size_t index) const;
-
-    struct State;
-
-private:
-    std::unique_ptr<State> state;
-};
 
 // A socket bound to address:port, listening when it is a stream socket; or
 // INVALID_SOCKET.
 SOCKET BoundSocket(const char* address, uint16_t port, int type = SOCK_STREAM, int backlog = 8);
+
+// Which of the sockets turn readable within 50 ms, so that a stop is seen
+// soon: bit 0 for the first, bit 1 for the second.
+int Readable(SOCKET first, SOCKET second);
 
 class WinsockSession {
 public:

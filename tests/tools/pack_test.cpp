@@ -4,7 +4,6 @@
 #include "tests/support/data_rows.h"
 #include "tests/support/wine_probe.h"
 
-// Each line of tests/data/pack/commands.txt, in order, in the test's folder.
 TEST(PackTool, RoundTripsFoldersListsAndRefusesBadInputAsItsCommandsSay)
 {
     const auto commands = ReadDataRows("pack/commands.txt", 3);
