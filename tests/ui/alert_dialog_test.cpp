@@ -32,18 +32,17 @@ struct LoggedAlert : CAlertDialog {
     }
 };
 
-// Whether the dialog has an owner and opened centred, whether its corner
-// offers sizing although it got a sizing frame, and how long its message is.
+// Whether the dialog has an owner, whether its corner offers sizing although
+// it got a sizing frame, and how long its message is.
 std::string Bearing(HWND dialog)
 {
-    const char* placed = Centred(dialog) ? "" : ", off centre";
     SetWindowLongA(dialog, GWL_STYLE, GetWindowLongA(dialog, GWL_STYLE) | WS_THICKFRAME);
     SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
     RECT r;
     GetWindowRect(dialog, &r);
     bool sizing = SendMessageA(dialog, WM_NCHITTEST, 0, MAKELPARAM(r.right - 1, r.bottom - 1)) != HTBORDER;
     char text[4096];
-    return std::string(GetWindow(dialog, GW_OWNER) ? "; owned" : "; unowned") + placed +
+    return std::string(GetWindow(dialog, GW_OWNER) ? "; owned" : "; unowned") +
            (sizing ? ", sizing" : ", fixed") + ", message of " +
            std::to_string(GetDlgItemTextA(dialog, 1006, text, sizeof text));
 }
