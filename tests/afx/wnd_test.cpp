@@ -38,6 +38,34 @@ const AFX_MSGMAP_ENTRY Recorder::entries[] = {{WM_NCCREATE, 0, 0, AFX_HANDLER(&R
                                               {0, 0, 0, nullptr}};
 const AFX_MSGMAP Recorder::messageMap = {&CDialog::messageMap, Recorder::entries};
 
+const UINT kDone = WM_APP + 50;
+
+class EndingThread : public CWinThread {
+public:
+    int ended = 0;
+    bool quitOnEnd = false;
+    void OnDone(WPARAM, LPARAM)
+    {
+        ++ended;
+        if (quitOnEnd)
+            PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, 7, 0);
+    }
+
+protected:
+    const AFX_THREAD_MSGMAP_ENTRY* GetThreadMessageMap() const override
+    {
+        static const AFX_THREAD_MSGMAP_ENTRY entries[] = {
+            {kDone, static_cast<AFX_THREAD_HANDLER>(&EndingThread::OnDone)}, {0, nullptr}};
+        return entries;
+    }
+};
+
+// Ends the move loop, once the thread message is handled, unless a quit did.
+void CALLBACK PressReturn(HWND window, UINT, UINT_PTR, DWORD)
+{
+    PostMessageA(window, WM_KEYDOWN, VK_RETURN, 0);
+}
+
 }  // namespace
 
 TEST(CWnd, MapsSubclassingLifetimeAndFailingHandlersKeepTheFrameworksContract)
@@ -66,12 +94,42 @@ TEST(CWnd, MapsSubclassingLifetimeAndFailingHandlersKeepTheFrameworksContract)
     ASSERT_TRUE(first.SubclassWindow(plain));
     EXPECT_FALSE(second.SubclassWindow(plain) || second.Attach(plain)) << "a window has one object";
     EXPECT_EQ(SendMessageA(plain, kProbe, 1, 0), 2);
-    EXPECT_TRUE(first.UnsubclassWindow() == plain && GetWindowLongPtrA(plain, GWLP_WNDPROC) == own);
-    EXPECT_EQ(SendMessageA(plain, kProbe, 1, 0), 0) << "the static control's own answer";
+    EXPECT_TRUE(first.UnsubclassWindow() == plain && GetWindowLongPtrA(plain, GWLP_WNDPROC) == own)
+        << "the static control's own procedure again";
     DestroyWindow(plain);
     second.throws = true;
     second.Create();
     EXPECT_EQ(SendMessageA(second.m_hWnd, kProbe, 0, 0), 0) << "a handler that throws is contained";
     EXPECT_TRUE(RunScripted([] { ShowAlert("Later", ""); }, {PressOk("Later")}))
         << "and ends no later modal run";
+}
+
+// A thread message posted while the system's move loop runs (a user dragging
+// a caption) reaches the thread's map, and a quit its handler posts outlives
+// the loop that ends on it.
+TEST(MessageFilter, ThreadMessageReachesItsHandlerInsideTheMoveLoop)
+{
+    EndingThread thread;
+    AfxSetThread(&thread);
+    AfxMessageFilterHook filter;
+    for (int quitCode : {-1, 7}) {
+        thread.ended = 0;
+        thread.quitOnEnd = quitCode >= 0;
+        HWND window = CreateWindowExA(0, "STATIC", "moved", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 100, 100,
+                                      200, 100, nullptr, nullptr, nullptr, nullptr);
+        // The move loop starts when the syscommand is dispatched and finds the
+        // thread message first; it ends on the quit, or else on Return.
+        PostMessageA(window, WM_SYSCOMMAND, SC_MOVE, 0);
+        PostThreadMessageA(GetCurrentThreadId(), kDone, 0, 0);
+        SetTimer(window, 1, 50, PressReturn);
+        EXPECT_TRUE(thread.PumpMessage());
+        EXPECT_EQ(thread.ended, 1) << quitCode;
+        MSG quit = {};
+        EXPECT_EQ(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) ? int(quit.wParam) : -1,
+                  quitCode);
+        DestroyWindow(window);
+        for (MSG rest; PeekMessageA(&rest, nullptr, 0, 0, PM_REMOVE);) {
+        }
+    }
+    AfxSetThread(nullptr);
 }
