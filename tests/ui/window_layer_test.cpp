@@ -75,16 +75,13 @@ TEST(WindowLayer, ActivationClicksAndZOrderGoToTheTopmostVisibleModalWindow)
             CProgressFrame frame;  // the lower member, or hidden and so skipped by the layer
             HWND lower = frame.m_hWnd;
             std::string outcome;
-            std::vector<DialogStep> steps = {
-                {"Upper", [&](HWND upper) { outcome = Outcome(row, lower, upper); }}};
-            if (frameBelow) {
+            DialogStep upper = {"Upper", [&](HWND window) { outcome = Outcome(row, lower, window); }};
+            DialogStep lowerAlert = {"Lower", [&](HWND window) { lower = window, ShowAlert("Upper", ""); }};
+            if (frameBelow)
                 frame.Show();
-            } else {
-                steps.insert(steps.begin(),
-                             {"Lower", [&](HWND window) { lower = window, ShowAlert("Upper", ""); }});
-                steps.push_back(PressOk("Lower"));
-            }
-            RunScripted([&] { ShowAlert(frameBelow ? "Upper" : "Lower", ""); }, steps);
+            RunScripted([&] { ShowAlert(frameBelow ? "Upper" : "Lower", ""); },
+                        frameBelow ? std::vector<DialogStep>{upper}
+                                   : std::vector<DialogStep>{lowerAlert, upper, PressOk("Lower")});
             EXPECT_EQ(outcome, row.at(2))
                 << row[0] << ", upper " << row[1] << (frameBelow ? ", frame below" : "");
         }
