@@ -27,11 +27,10 @@ void Press(HWND dialog, const std::string& what);
 
 // Counts beeps and keeps flashed windows in place of the system's, while it lives.
 struct RecordingFeedback : ClickFeedback {
-    RecordingFeedback() : previous(WindowLayer::SetClickFeedback(this)) {}
-    ~RecordingFeedback() override { WindowLayer::SetClickFeedback(previous); }
+    RecordingFeedback() { WindowLayer::SetClickFeedback(this); }
+    ~RecordingFeedback() override { WindowLayer::SetClickFeedback(nullptr); }
     void Beep() override { ++beeps; }
     void Flash(HWND window) override { flashed.push_back(window); }
-    ClickFeedback* previous;
     int beeps = 0;
     std::vector<HWND> flashed;
 };

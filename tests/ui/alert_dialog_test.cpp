@@ -1,7 +1,6 @@
 #include "tests/support/gtest.h"
 
 #include "base/alert.h"
-#include "base/error_code.h"
 #include "tests/support/data_rows.h"
 #include "tests/support/window_script.h"
 #include "ui/alert_dialog.h"
@@ -20,8 +19,7 @@ struct LoggedAlert : CAlertDialog {
     {
         if (message != WM_SHOWWINDOW || wParam)
             log.push_back(message);
-        return message == kFail ? throw ErrorCode(kErrorMalformed)
-                                : CAlertDialog::WindowProc(message, wParam, lParam);
+        return message == kFail ? throw 7 : CAlertDialog::WindowProc(message, wParam, lParam);
     }
     // Whether the messages appear in the log in this order.
     bool Logged(const std::vector<UINT>& expected) const
