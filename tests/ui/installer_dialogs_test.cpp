@@ -15,8 +15,7 @@
 
 namespace {
 
-// Whether the window's centre lies within a pixel of the work area's, where an
-// unowned dialog opens (and so an owned one over such an owner).
+// Whether the window's centre lies within a pixel of the work area's.
 bool Centred(HWND window)
 {
     RECT area = {}, shown = {};
@@ -26,9 +25,8 @@ bool Centred(HWND window)
            std::abs((shown.top + shown.bottom) - (area.top + area.bottom)) <= 3;
 }
 
-// What the row's call ends with under its steps (written as in
-// tests/data/dialogs/questions.txt), worded as the data file words it; each
-// step notes a dialog that opened away from the centre.
+// What the row's call ends with under its steps, both as in
+// tests/data/dialogs/questions.txt; each step notes a dialog off the centre.
 std::string Outcome(const std::string& call, const std::string& script)
 {
     const std::map<char, const char*> captions = {{'I', "Quorvalent - Install"},

@@ -30,10 +30,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
          MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
         if (GetTickCount() - start > timeoutMs)
             return false;
-        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
     }
     return true;
 }
@@ -88,7 +85,6 @@ TEST(ProgressFrame, ReportsAndAlertsOfTheWorkerReachTheWindowInOrderAndTextsAreF
         // A worker stuck in its alert must not outlive the window.
         while (!PumpUntil(ended, 1000)) PostThreadMessageA(GetThreadId(worker), WM_QUIT, 0, 0);
         CloseHandle(worker);
-        // The window goes on while the worker waits.
         EXPECT_EQ(whileAlerted, "the worker's, click eaten, flashed, in front, Connected... | 3/4");
         EXPECT_EQ(Shown(frame), " | 4/5");
         EXPECT_TRUE(frame.layer.MayActivate()) << "with the alert gone the window is the top again";
@@ -112,18 +108,16 @@ TEST(ProgressFrame, ReportsAndAlertsOfTheWorkerReachTheWindowInOrderAndTextsAreF
 // change of the system colours reaches its bar.
 TEST(ProgressFrame, BarChunksStayInsideOnlyNewChunksRedrawAndTheWindowKeepsItsSizeAndColours)
 {
-    for (const DataRow& m : ReadDataRows("progress_bar/chunks.txt")) {
-        uint32_t done = std::strtoul(m[0].c_str(), nullptr, 0),
-                 total = std::strtoul(m.at(1).c_str(), nullptr, 0);
-        EXPECT_EQ(std::to_string(FilledChunks(306, done, total, 2, 10)), m.at(2)) << m[0] << " of " << m[1];
-    }
+    auto number = [](const std::string& field) { return uint32_t(std::strtoul(field.c_str(), nullptr, 0)); };
+    for (const DataRow& m : ReadDataRows("progress_bar/chunks.txt"))
+        EXPECT_EQ(std::to_string(FilledChunks(306, number(m[0]), number(m.at(1)), 2, 10)), m.at(2))
+            << m[0] << " of " << m[1];
     EXPECT_TRUE(ChunkSlots(2, 2, 10) == 0 && ChunkSlots(306, 2, 0) == 0) << "no room or no pitch, no slot";
     CProgressFrame frame;
     frame.Show();
     frame.bar.SetPos(5, 10);
     for (const DataRow& r : ReadDataRows("progress_bar/redraws.txt")) {
-        uint32_t done = std::strtoul(r[0].c_str(), nullptr, 0),
-                 total = std::strtoul(r.at(1).c_str(), nullptr, 0);
+        uint32_t done = number(r[0]), total = number(r.at(1));
         UpdateWindow(frame.bar.m_hWnd);
         total ? frame.bar.SetPos(done, total) : frame.bar.SetMarquee(true);
         EXPECT_EQ(GetUpdateRect(frame.bar.m_hWnd, nullptr, FALSE) ? "yes" : "no", r.at(2))

@@ -95,10 +95,9 @@ TEST(WindowLayer, ListStaysWholeWhileAnotherThreadAddsAndRemovesMembers)
     frame.Show();
     HANDLE thread = CreateThread(nullptr, 0, ChurnMembers, nullptr, 0, nullptr);
     bool whole = true;
-    for (int i = 0; i < 15000 && whole; ++i) {
+    for (int i = 0; i < 15000 && whole; ++i)
         whole = WindowLayer::FindByWindow(frame.m_hWnd) == &frame.layer &&
                 (i % 50 || WindowLayer::FindTopVisible(WindowLayer::kModalLevel) == &frame.layer);
-    }
     InterlockedExchange(&g_stopChurn, 1);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
