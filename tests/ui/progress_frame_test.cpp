@@ -78,6 +78,7 @@ TEST(ProgressFrame, ReportsAndAlertsOfTheWorkerReachTheWindowInOrderAndTextsAreF
             PostMessageA(alert, WM_COMMAND, IDOK, 0);
         };
         HANDLE worker = CreateThread(nullptr, 0, ReportAroundAnAlert, &frame, 0, nullptr);
+        ASSERT_TRUE(worker);
         auto ended = [&] { return WaitForSingleObject(worker, 0) == WAIT_OBJECT_0; };
         EXPECT_TRUE(
             RunScripted([&] { PumpUntil(ended, 30000); }, {{"Download Not Completed", clickTheWindow}}) &&
