@@ -1,7 +1,5 @@
 #include "tests/support/window_script.h"
 
-#include <cstdlib>
-
 namespace {
 
 std::vector<DialogStep>* g_steps = nullptr;
@@ -23,12 +21,6 @@ void CALLBACK PlayStep(HWND, UINT, UINT_PTR, DWORD)
         g_next = g_steps->size() + 1;
         PostQuitMessage(0);
     }
-}
-
-DWORD WINAPI RunWork(void* work)
-{
-    (*static_cast<const std::function<void()>*>(work))();
-    return 0;
 }
 
 }  // namespace
@@ -66,40 +58,4 @@ void Press(HWND dialog, const std::string& what)
     } else {
         SendMessageA(GetDlgItem(dialog, std::stoi(what)), BM_CLICK, 0, 0);
     }
-}
-
-bool Centred(HWND window)
-{
-    RECT area = {}, shown = {};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
-    GetWindowRect(window, &shown);
-    return std::abs((shown.left + shown.right) - (area.left + area.right)) <= 3 &&
-           std::abs((shown.top + shown.bottom) - (area.top + area.bottom)) <= 3;
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    for (DWORD start = GetTickCount(); !done();
-         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    return true;
-}
-
-bool RunOnThreadPumping(const std::function<void()>& work)
-{
-    HANDLE thread = CreateThread(nullptr, 0, RunWork, const_cast<std::function<void()>*>(&work), 0, nullptr);
-    if (!thread)
-        return false;
-    auto ended = [&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; };
-    bool inTime = PumpUntil(ended, 30000);
-    // `work` lives on the caller's stack: the thread must end before this returns.
-    while (!PumpUntil(ended, 1000)) PostThreadMessageA(GetThreadId(thread), WM_QUIT, 0, 0);
-    CloseHandle(thread);
-    return inTime;
 }

@@ -1,7 +1,6 @@
 #include "tests/support/gtest.h"
 
 #include "base/alert.h"
-#include "base/error_code.h"
 #include "tests/support/data_rows.h"
 #include "tests/support/window_script.h"
 #include "ui/alert_dialog.h"
@@ -20,8 +19,7 @@ struct LoggedAlert : CAlertDialog {
     {
         if (message != WM_SHOWWINDOW || wParam)
             log.push_back(message);
-        return message == kFail ? throw ErrorCode(kErrorMalformed)
-                                : CAlertDialog::WindowProc(message, wParam, lParam);
+        return message == kFail ? throw 7 : CAlertDialog::WindowProc(message, wParam, lParam);
     }
     // Whether the messages appear in the log in this order.
     bool Logged(const std::vector<UINT>& expected) const
@@ -32,18 +30,17 @@ struct LoggedAlert : CAlertDialog {
     }
 };
 
-// Whether the dialog has an owner and opened centred, whether its corner
-// offers sizing although it got a sizing frame, and how long its message is.
+// Whether the dialog has an owner, whether its corner offers sizing although
+// it got a sizing frame, and how long its message is.
 std::string Bearing(HWND dialog)
 {
-    const char* placed = Centred(dialog) ? "" : ", off centre";
     SetWindowLongA(dialog, GWL_STYLE, GetWindowLongA(dialog, GWL_STYLE) | WS_THICKFRAME);
     SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
     RECT r;
     GetWindowRect(dialog, &r);
     bool sizing = SendMessageA(dialog, WM_NCHITTEST, 0, MAKELPARAM(r.right - 1, r.bottom - 1)) != HTBORDER;
     char text[4096];
-    return std::string(GetWindow(dialog, GW_OWNER) ? "; owned" : "; unowned") + placed +
+    return std::string(GetWindow(dialog, GW_OWNER) ? "; owned" : "; unowned") +
            (sizing ? ", sizing" : ", fixed") + ", message of " +
            std::to_string(GetDlgItemTextA(dialog, 1006, text, sizeof text));
 }

@@ -8,34 +8,40 @@
 #include "ui/no_response_dialog.h"
 #include "ui/proxy_settings_dialog.h"
 
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <sstream>
 
 namespace {
 
-// The steps of a script as tests/data/dialogs/questions.txt writes them;
-// each notes a dialog that opened away from the centre.
-std::vector<DialogStep> Steps(const std::string& script, std::string* offCentre)
+// Whether the window's centre lies within a pixel of the work area's.
+bool Centred(HWND window)
+{
+    RECT area = {}, shown = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    GetWindowRect(window, &shown);
+    return std::abs((shown.left + shown.right) - (area.left + area.right)) <= 3 &&
+           std::abs((shown.top + shown.bottom) - (area.top + area.bottom)) <= 3;
+}
+
+// What the row's call ends with under its steps, both as in
+// tests/data/dialogs/questions.txt; each step notes a dialog off the centre.
+std::string Outcome(const std::string& call, const std::string& script)
 {
     const std::map<char, const char*> captions = {{'I', "Quorvalent - Install"},
                                                   {'C', "Cancel Quorvalent Installation?"},
                                                   {'A', "Quorvalent - Already Installed"},
                                                   {'N', "No Response From Quorvalent Server"},
                                                   {'P', "Proxy Settings"}};
+    std::string offCentre;
     std::vector<DialogStep> steps;
     std::istringstream words(script);
     for (std::string word; words >> word;)
-        steps.push_back({captions.at(word[0]), [what = word.substr(2), offCentre](HWND d) {
-                             *offCentre += Centred(d) ? "" : ", off centre";
+        steps.push_back({captions.at(word[0]), [what = word.substr(2), &offCentre](HWND d) {
+                             offCentre += Centred(d) ? "" : ", off centre";
                              Press(d, what);
                          }});
-    return steps;
-}
-
-// What the row's call ends with under its steps, worded as the data file words it.
-std::string Outcome(const std::string& call, const std::string& script)
-{
     DeleteFileA(ProxiesPath().c_str());
     ProxySettings& s = ProxySettings::Instance();
     s.Load();
@@ -46,10 +52,7 @@ std::string Outcome(const std::string& call, const std::string& script)
                                       : call == "proxy settings" ? new CProxySettingsDialog
                                                                  : nullptr);
     int32_t result = 0;
-    std::string offCentre;
-    bool ran = RunScripted([&] { result = dialog ? dialog->DoModal() : theApp.RunInstallDialog(); },
-                           Steps(script, &offCentre));
-    theApp.m_bSilent = 0;
+    bool ran = RunScripted([&] { result = dialog ? dialog->DoModal() : theApp.RunInstallDialog(); }, steps);
     std::string outcome = std::string(ran ? "" : "unfinished, ") + std::to_string(result) + offCentre;
     if (!dialog)
         return outcome + ", choices " + std::to_string(theApp.m_bDesktopIcon) +

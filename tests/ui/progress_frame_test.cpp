@@ -12,8 +12,6 @@ namespace {
 
 volatile LONG g_copies = 0;  // status text copies made and not yet freed
 
-void CountCopies(int change) { InterlockedExchangeAdd(&g_copies, change); }
-
 // The window's state once the queued reports are applied, as "status | done/total" or "status | busy".
 std::string Shown(CProgressFrame& frame)
 {
@@ -25,11 +23,36 @@ std::string Shown(CProgressFrame& frame)
            (bar.animating ? "busy" : std::to_string(bar.done) + "/" + std::to_string(bar.total));
 }
 
+// Dispatches messages until `done` (true) or until `timeoutMs` passed (false).
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    for (DWORD start = GetTickCount(); !done();
+         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+    }
+    return true;
+}
+
+// The worker's alert runs its own loop and holds up only the worker: a click on
+// the window goes to the alert, and no report is lost around it.
+DWORD WINAPI ReportAroundAnAlert(void* window)
+{
+    CProgressFrame& frame = *static_cast<CProgressFrame*>(window);
+    frame.SetProgress(3, 4, 1);
+    frame.SetStatusText("Connected...", 0);
+    ShowAlert("Download Not Completed", "The worker waits here.");
+    frame.SetStatusText("", 1);
+    frame.SetProgress(4, 5, 1);
+    return 0;
+}
+
 }  // namespace
 
 TEST(ProgressFrame, ReportsAndAlertsOfTheWorkerReachTheWindowInOrderAndTextsAreFreed)
 {
-    SetStatusTextCopyObserver(CountCopies);
+    SetStatusTextCopyObserver([](int change) { InterlockedExchangeAdd(&g_copies, change); });
     RecordingFeedback feedback;
     {
         CProgressFrame frame;
@@ -43,33 +66,26 @@ TEST(ProgressFrame, ReportsAndAlertsOfTheWorkerReachTheWindowInOrderAndTextsAreF
         EXPECT_FALSE(IsWindowVisible(frame.m_hWnd)) << "applied before the window's thread ran";
         EXPECT_EQ(Shown(frame), "Decompressing update... | busy");
         EXPECT_TRUE(IsWindowVisible(frame.m_hWnd));
-        // The worker's alert runs its own loop and holds up only the worker: a click on the window goes
-        // to the alert, and no report is lost around it.
-        auto reportAroundAnAlert = [&] {
-            frame.SetProgress(3, 4, 1);
-            frame.SetStatusText("Connected...", 0);
-            ShowAlert("Download Not Completed", "The worker waits here.");
-            frame.SetStatusText("", 1);
-            frame.SetProgress(4, 5, 1);
-        };
         std::string whileAlerted;
         auto clickTheWindow = [&](HWND alert) {
             const bool eaten = SendMessageA(frame.m_hWnd, WM_MOUSEACTIVATE, WPARAM(frame.m_hWnd),
                                             MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)) == MA_NOACTIVATEANDEAT;
             const bool inFront = PumpUntil([&] { return GetForegroundWindow() == alert; }, 5000);
-            whileAlerted = std::string(GetWindowThreadProcessId(alert, nullptr) == GetCurrentThreadId()
-                                           ? "ours"
-                                           : "the worker's") +
-                           (eaten ? ", click eaten" : "") +
+            const bool ours = GetWindowThreadProcessId(alert, nullptr) == GetCurrentThreadId();
+            whileAlerted = std::string(ours ? "ours" : "the worker's") + (eaten ? ", click eaten" : "") +
                            (feedback.flashed == std::vector<HWND>{alert} ? ", flashed" : "") +
                            (inFront ? ", in front, " : ", behind, ") + Shown(frame);
             PostMessageA(alert, WM_COMMAND, IDOK, 0);
         };
-        bool ended = false;
-        EXPECT_TRUE(RunScripted([&] { ended = RunOnThreadPumping(reportAroundAnAlert); },
-                                {{"Download Not Completed", clickTheWindow}}) &&
-                    ended);
-        // The window goes on while the worker waits.
+        HANDLE worker = CreateThread(nullptr, 0, ReportAroundAnAlert, &frame, 0, nullptr);
+        ASSERT_TRUE(worker);
+        auto ended = [&] { return WaitForSingleObject(worker, 0) == WAIT_OBJECT_0; };
+        EXPECT_TRUE(
+            RunScripted([&] { PumpUntil(ended, 30000); }, {{"Download Not Completed", clickTheWindow}}) &&
+            ended());
+        // A worker stuck in its alert must not outlive the window.
+        while (!PumpUntil(ended, 1000)) PostThreadMessageA(GetThreadId(worker), WM_QUIT, 0, 0);
+        CloseHandle(worker);
         EXPECT_EQ(whileAlerted, "the worker's, click eaten, flashed, in front, Connected... | 3/4");
         EXPECT_EQ(Shown(frame), " | 4/5");
         EXPECT_TRUE(frame.layer.MayActivate()) << "with the alert gone the window is the top again";
@@ -88,34 +104,26 @@ TEST(ProgressFrame, ReportsAndAlertsOfTheWorkerReachTheWindowInOrderAndTextsAreF
     SetStatusTextCopyObserver(nullptr);
 }
 
-TEST(ProgressBar, ChunksStayInsideTheBarAndOnlyANewMeasureRedrawsIt)
+// The window's size holds against any change (a window manager drags the
+// border without asking the hit test) while moves still go through, and a
+// change of the system colours reaches its bar.
+TEST(ProgressFrame, BarChunksStayInsideOnlyNewChunksRedrawAndTheWindowKeepsItsSizeAndColours)
 {
-    for (const DataRow& m : ReadDataRows("progress_bar/chunks.txt")) {
-        uint32_t done = std::strtoul(m[0].c_str(), nullptr, 0),
-                 total = std::strtoul(m.at(1).c_str(), nullptr, 0);
-        EXPECT_EQ(std::to_string(FilledChunks(306, done, total, 2, 10)), m.at(2)) << m[0] << " of " << m[1];
-    }
-    EXPECT_EQ(ChunkSlots(306, 2, 10), 31);
+    auto number = [](const std::string& field) { return uint32_t(std::strtoul(field.c_str(), nullptr, 0)); };
+    for (const DataRow& m : ReadDataRows("progress_bar/chunks.txt"))
+        EXPECT_EQ(std::to_string(FilledChunks(306, number(m[0]), number(m.at(1)), 2, 10)), m.at(2))
+            << m[0] << " of " << m[1];
     EXPECT_TRUE(ChunkSlots(2, 2, 10) == 0 && ChunkSlots(306, 2, 0) == 0) << "no room or no pitch, no slot";
     CProgressFrame frame;
     frame.Show();
     frame.bar.SetPos(5, 10);
     for (const DataRow& r : ReadDataRows("progress_bar/redraws.txt")) {
-        uint32_t done = std::strtoul(r[0].c_str(), nullptr, 0),
-                 total = std::strtoul(r.at(1).c_str(), nullptr, 0);
+        uint32_t done = number(r[0]), total = number(r.at(1));
         UpdateWindow(frame.bar.m_hWnd);
         total ? frame.bar.SetPos(done, total) : frame.bar.SetMarquee(true);
         EXPECT_EQ(GetUpdateRect(frame.bar.m_hWnd, nullptr, FALSE) ? "yes" : "no", r.at(2))
             << done << "/" << total;
     }
-}
-
-// The window's size holds against any change (a window manager drags the
-// border without asking the hit test) while moves still go through, and a
-// change of the system colours reaches its bar.
-TEST(ProgressFrame, KeepsItsSizeAndFollowsSystemColours)
-{
-    CProgressFrame frame;
     const struct {
         int dx, dy, dw, dh, moved;
     } rows[] = {

@@ -75,16 +75,13 @@ TEST(WindowLayer, ActivationClicksAndZOrderGoToTheTopmostVisibleModalWindow)
             CProgressFrame frame;  // the lower member, or hidden and so skipped by the layer
             HWND lower = frame.m_hWnd;
             std::string outcome;
-            std::vector<DialogStep> steps = {
-                {"Upper", [&](HWND upper) { outcome = Outcome(row, lower, upper); }}};
-            if (frameBelow) {
+            DialogStep upper = {"Upper", [&](HWND window) { outcome = Outcome(row, lower, window); }};
+            DialogStep lowerAlert = {"Lower", [&](HWND window) { lower = window, ShowAlert("Upper", ""); }};
+            if (frameBelow)
                 frame.Show();
-            } else {
-                steps.insert(steps.begin(),
-                             {"Lower", [&](HWND window) { lower = window, ShowAlert("Upper", ""); }});
-                steps.push_back(PressOk("Lower"));
-            }
-            RunScripted([&] { ShowAlert(frameBelow ? "Upper" : "Lower", ""); }, steps);
+            RunScripted([&] { ShowAlert(frameBelow ? "Upper" : "Lower", ""); },
+                        frameBelow ? std::vector<DialogStep>{upper}
+                                   : std::vector<DialogStep>{lowerAlert, upper, PressOk("Lower")});
             EXPECT_EQ(outcome, row.at(2))
                 << row[0] << ", upper " << row[1] << (frameBelow ? ", frame below" : "");
         }
@@ -98,10 +95,9 @@ TEST(WindowLayer, ListStaysWholeWhileAnotherThreadAddsAndRemovesMembers)
     frame.Show();
     HANDLE thread = CreateThread(nullptr, 0, ChurnMembers, nullptr, 0, nullptr);
     bool whole = true;
-    for (int i = 0; i < 15000 && whole; ++i) {
+    for (int i = 0; i < 15000 && whole; ++i)
         whole = WindowLayer::FindByWindow(frame.m_hWnd) == &frame.layer &&
                 (i % 50 || WindowLayer::FindTopVisible(WindowLayer::kModalLevel) == &frame.layer);
-    }
     InterlockedExchange(&g_stopChurn, 1);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
