@@ -4,6 +4,7 @@
 #include "base/error_code.h"
 #include "base/file_stream.h"
 #include "base/memory_stream.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/package_builder.h"
 #include "tests/support/test_env.h"
 
@@ -35,7 +36,7 @@ TEST(DataStream, FailsBeforeTouchingAnythingPastTheEndOrACountThatWrapsAroundFou
         {"CopyFrom", [&](MemoryStream& s, uint32_t n) { s.CopyFrom(source, n); }},
         {"Release", [](MemoryStream& s, uint32_t) { s.Release(); }},
     };
-    for (const std::vector<std::string>& c : DataTable("streams.txt")) {
+    for (const DataRow& c : ReadDataRows("streams.txt")) {
         std::string bytes = c.at(1) == "own" ? std::string(32, 'x')
                                              : DataBytes(c[1].substr(std::min<size_t>(6, c[1].size())));
         char operation[16] = "";

@@ -1,6 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "base/folders.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/package_builder.h"
 #include "tests/support/test_env.h"
 
@@ -14,7 +15,7 @@ using namespace testing_package;
 // installation and preferences folders.
 TEST(Folders, PathsThatDoNotFitAreRefusedAndTheFoldersAreMadeUnderApplicationData)
 {
-    for (const std::vector<std::string>& c : DataTable("paths.txt")) {
+    for (const DataRow& c : ReadDataRows("paths.txt")) {
         char path[16] = "";
         std::snprintf(path, sizeof path, "%s", c.at(1) == "-" ? "" : c[1].c_str());
         const uint32_t size = std::stoul(c.at(2));

@@ -4,6 +4,7 @@
 #include "base/folders.h"
 #include "package/archive_extract.h"
 #include "package/delete_tree.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/package_builder.h"
 #include "tests/support/test_env.h"
 
@@ -47,7 +48,7 @@ TEST(ExtractArchive, WritesItsEntriesInsideTheFolderAndFailsAtEveryCut)
     ASSERT_GE(names.size(), 2u);
     for (const std::string& name : names) {
         const std::string base = ScratchFolder(name + "\\inst"), current = ScratchFolder(name + "\\current");
-        const std::vector<std::vector<std::string>> rows = DataTable("extract/" + name);
+        const std::vector<DataRow> rows = ReadDataRows("extract/" + name);
         ArchiveBuilder builder;
         std::vector<std::vector<std::string>> expected, outcome;
         for (const std::vector<std::string>& r : rows) {

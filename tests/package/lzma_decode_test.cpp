@@ -1,6 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "package/lzma_decode.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/package_builder.h"
 
 using namespace testing_package;
@@ -10,7 +11,7 @@ using namespace testing_package;
 TEST(DecompressLzma, DecodesExactlyTheArchiveSizeWithOrWithoutEndMarker)
 {
     const std::string archive = DataFile("good-stored.pkg").substr(16);
-    for (const std::vector<std::string>& c : DataTable("lzma.txt")) {
+    for (const DataRow& c : ReadDataRows("lzma.txt")) {
         const std::string source = DataBytes(c.at(1));
         const uint32_t length = std::stoul(c.at(2));
         std::string destination(length + 16, '\xCC');

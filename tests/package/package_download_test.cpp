@@ -7,6 +7,7 @@
 #include "package/download_state.h"
 #include "package/package_job.h"
 #include "package/package_trust.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/http_test_support.h"
 #include "tests/support/memory_peer.h"
 #include "tests/support/package_builder.h"
@@ -84,7 +85,7 @@ TEST(PackageDownload, BrokenServersAndUnusableStateFilesEndAsTheirCasesSay)
         std::map<std::string, std::string> given = {
             {"free", "1099511627776"}, {"report-fails", "0"}, {"disk", ""}};
         std::string expected;
-        for (const std::vector<std::string>& row : DataTable("download/" + name)) {
+        for (const DataRow& row : ReadDataRows("download/" + name)) {
             if (kGiven.count(row[0]))
                 given[row[0]] = row.at(1);
             else

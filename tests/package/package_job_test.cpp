@@ -6,6 +6,7 @@
 #include "package/delete_tree.h"
 #include "package/package_job.h"
 #include "package/package_trust.h"
+#include "tests/support/data_rows.h"
 #include "tests/support/package_builder.h"
 #include "tests/support/test_env.h"
 
@@ -21,7 +22,7 @@ TEST(PackageJob, InstallsWholePackagesOnlyAndLeavesTheOlderProgramOtherwise)
     const std::string install = folder, product = install.substr(0, install.size() - 11);
     // The program "p" fits a Windows path; its final name, 13 bytes longer, does not.
     const std::string deep(262 - 15 - install.size(), 'd');
-    std::vector<std::vector<std::string>> cases = DataTable("packages.txt");
+    std::vector<DataRow> cases = ReadDataRows("packages.txt");
     cases.push_back({"final name does not fit", "-", "-3", "I"});
     ASSERT_GE(cases.size(), 40u);
     static uint64_t freeSpace;

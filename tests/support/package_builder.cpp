@@ -74,20 +74,6 @@ std::string DataFile(const std::string& name)
     return ReadWholeFile(WindowsPath(SourceDir() + "/tests/data/" + name)).bytes;
 }
 
-std::vector<std::vector<std::string>> DataTable(const std::string& name)
-{
-    std::vector<std::vector<std::string>> rows;
-    std::string line;
-    for (std::istringstream lines(DataFile(name)); std::getline(lines, line);) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        rows.emplace_back();
-        for (size_t at = 0, bar = 0; bar != std::string::npos; at = bar + 3)
-            rows.back().push_back(line.substr(at, (bar = line.find(" | ", at)) - at));
-    }
-    return rows;
-}
-
 std::string DataBytes(const std::string& text)
 {
     std::string bytes;

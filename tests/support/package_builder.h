@@ -67,9 +67,6 @@ inline std::string Text(const std::vector<uint8_t>& bytes) { return std::string(
 // notation throws std::invalid_argument or std::out_of_range.
 std::string DataFile(const std::string& name);
 std::string DataBytes(const std::string& text);
-// The rows of a table of tests/data: each line that is neither empty nor a
-// comment ("#"), cut into its cells at " | ".
-std::vector<std::vector<std::string>> DataTable(const std::string& name);
 
 // Records status texts ("status <text>") and progress ("<done>/<total>
 // <flag>") in order; from the call numbered failAt (from 1) on, calls throw
