@@ -56,12 +56,6 @@ const std::string& LargePackage()
     return package;
 }
 
-std::string StateFile()
-{
-    char state[kFolderPathSize];
-    return GetDownloadStatePath(state) ? state : "";
-}
-
 // The package's host on port 80 in front of the server at target: it passes
 // accepted connection number i on, both ways, until either side closes or
 // cuts[i] bytes of the answer have reached the installer, as a failing
@@ -219,8 +213,8 @@ bool Arrange(const std::string& step, Arranged* held)
 // holds the bytes it names, and prints "killed".
 std::string Run(const std::vector<std::string>& row, const Arranged& held)
 {
-    const std::string state = ShellQuoted(UnixPath(StateFile()));
-    const size_t before = ReadWholeFile(StateFile()).bytes.size();
+    const std::string state = ShellQuoted(UnixPath(testing_package::DownloadStatePath()));
+    const size_t before = ReadWholeFile(testing_package::DownloadStatePath()).bytes.size();
     const std::string command =
         BuiltProgram("quorvalent-setup.exe") + " " + row[1] +
         (held.killAt.empty()
@@ -270,7 +264,7 @@ std::string Run(const std::vector<std::string>& row, const Arranged& held)
         {bundle.found, "bundle " + std::to_string(bundle.Number())},
         {true, Shortcuts(program)},
         {data.found, data.bytes == LargeData() ? "data" : "other data"},
-        {FileExists(StateFile().c_str()), "download kept"},
+        {FileExists(testing_package::DownloadStatePath().c_str()), "download kept"},
         {true, !LaunchesVisible()            ? assumed
                : FileExists(program.c_str()) ? RecordedStarts(InstallFolder(), starts)
                                              : ""}};

@@ -26,19 +26,13 @@ namespace {
 
 uint64_t freeSpace = 1ULL << 40;
 
-std::string StatePath()
-{
-    char path[kFolderPathSize];
-    return GetDownloadStatePath(path) ? path : "";
-}
-
 // Downloads package 1 from the server answering served, starting with the
 // state file given ("": none): the result, with the alerts in *alerts.
 ErrorCode Download(PackageJob& job, const std::string& state, const std::string& served, std::string* alerts)
 {
     UseNoProxy();
     DeleteDownloadState();
-    if (!state.empty() && !WriteWholeFile(StatePath(), state))
+    if (!state.empty() && !WriteWholeFile(DownloadStatePath(), state))
         return kNotAnErrorCode;
     g_webPeer.Reset(reinterpret_cast<const uint8_t*>(served.data()), served.size());
     SetHttpConnectionMaker(MakeWebConnection);
@@ -67,7 +61,7 @@ std::string Outcome(ErrorCode code, const std::string& alerts, const ProgressRec
         outcome += "progress | " + progress[0] + (progress.size() > 1 ? " .. " + progress.back() : "") + "\n";
     if (code == 0)
         outcome += "install | " + std::to_string(ThrownCode([&] { job.Install(); })) + "\n";
-    const FileBytes state = ReadWholeFile(StatePath());
+    const FileBytes state = ReadWholeFile(DownloadStatePath());
     return outcome + (state.found ? "state-after | " + state.bytes + "\n" : "");
 }
 
@@ -79,7 +73,8 @@ TEST(PackageDownload, BrokenServersAndUnusableStateFilesEndAsTheirCasesSay)
 {
     const std::vector<std::string> names = ListNames(WindowsPath(SourceDir() + "/tests/data/download/"));
     ASSERT_GE(names.size(), 28u);
-    const std::string prefs = UnixPath(StatePath()).substr(0, UnixPath(StatePath()).rfind('/'));
+    const std::string prefs =
+        UnixPath(DownloadStatePath()).substr(0, UnixPath(DownloadStatePath()).rfind('/'));
     const std::set<std::string> kGiven = {"state", "free", "disk", "reply", "report-fails"};
     for (const std::string& name : names) {
         std::map<std::string, std::string> given = {
@@ -109,7 +104,8 @@ TEST(PackageDownload, BrokenServersAndUnusableStateFilesEndAsTheirCasesSay)
     job.ReserveBody(10);
     DeleteDownloadState();
     WriteDownloadState(job, 11);
-    EXPECT_FALSE(ReadWholeFile(StatePath()).found) << "a state of more than the body holds is not written";
+    EXPECT_FALSE(ReadWholeFile(DownloadStatePath()).found)
+        << "a state of more than the body holds is not written";
 }
 
 namespace {
@@ -157,7 +153,7 @@ TEST(PackageDownload, CutTransfersInstallIdenticalFilesOrLeaveAResumableState)
     char install[kInstallPathSize];
     int installs = 0;
     for (int transfer = 0; transfer < 200; ++transfer) {
-        const std::string state = ReadWholeFile(StatePath()).bytes;
+        const std::string state = ReadWholeFile(DownloadStatePath()).bytes;
         std::vector<size_t> chunkEnds;
         std::string served =
             Answer(package, state.size(), transfer > 4 && transfer % 2 ? &random : nullptr, &chunkEnds);
@@ -178,7 +174,7 @@ TEST(PackageDownload, CutTransfersInstallIdenticalFilesOrLeaveAResumableState)
         ErrorCode code = Download(job, state, served, &alerts);
         const std::string range = "\r\nRange: bytes=" + std::to_string(state.size()) + "-\r\n";
         ASSERT_EQ(g_webPeer.sent.at(0).find(range) != std::string::npos, !state.empty());
-        const std::string after = ReadWholeFile(StatePath()).bytes;
+        const std::string after = ReadWholeFile(DownloadStatePath()).bytes;
         ASSERT_TRUE(after == package.substr(0, after.size())) << "the state file is not a prefix";
         if (code != 0) {
             ASSERT_GE(after.size(), state.size()) << "the state file lost bytes of a continued body";

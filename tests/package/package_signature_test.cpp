@@ -52,12 +52,6 @@ std::string Flipped(std::string bytes, size_t at, uint8_t bit)
     return bytes;
 }
 
-std::string StatePath()
-{
-    char path[kFolderPathSize];
-    return GetDownloadStatePath(path) ? path : "";
-}
-
 // Downloads package kNumber from a server that answers with the package
 // from the state's end on (the whole file without a state), then installs it
 // when the download succeeded: "installed", or "refused" when it failed as
@@ -70,7 +64,7 @@ std::string DownloadAndInstall(const PackageTrust& trust, const std::string& pac
         return "no empty folder";
     DeleteDownloadState();
     if (!state.empty())
-        WriteWholeFile(StatePath(), state);
+        WriteWholeFile(DownloadStatePath(), state);
     g_webPeer.Script({SizedAnswer(package, state.size())});
     UseNoProxy();
     SetHttpConnectionMaker(MakeWebConnection);
@@ -88,7 +82,7 @@ std::string DownloadAndInstall(const PackageTrust& trust, const std::string& pac
             : code == kErrorMalformed && alerts == kRefusedAlert && !installed
                 ? "refused"
                 : "failed " + std::to_string(code) + ", " + alerts) +
-           (FileExists(StatePath().c_str()) ? ", state left" : "");
+           (FileExists(DownloadStatePath().c_str()) ? ", state left" : "");
 }
 
 // LoadPackage as the embedded package takes it: "loaded", or "refused" when

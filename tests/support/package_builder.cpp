@@ -1,5 +1,7 @@
 #include "tests/support/package_builder.h"
 
+#include "base/folders.h"
+#include "package/download_state.h"
 #include "tests/support/test_env.h"
 #include "tools/pack/key_files.h"
 #include "tools/pack/lzma_encode.h"
@@ -67,6 +69,12 @@ std::string SizedAnswer(const std::string& file, size_t offset)
                           std::to_string(file.size() - 1) + "/" + std::to_string(file.size()) + "\r\n";
     return head + "Content-Length: " + std::to_string(file.size() - offset) + "\r\n\r\n" +
            file.substr(offset);
+}
+
+std::string DownloadStatePath()
+{
+    char path[kFolderPathSize];
+    return GetDownloadStatePath(path) ? path : "";
 }
 
 std::string DataFile(const std::string& name)

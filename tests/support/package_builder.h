@@ -58,6 +58,8 @@ std::vector<uint8_t> CompressedPackage(const std::vector<uint8_t>& archive, uint
 // for offset 0, otherwise "206" with the Content-Range of the rest, the body
 // sized by Content-Length.
 std::string SizedAnswer(const std::string& file, size_t offset);
+// The download state file's Windows path ("" where it has none).
+std::string DownloadStatePath();
 inline std::string Text(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 // The bytes of a file of tests/data (empty when it cannot be read), and the
 // bytes that a value of a case there stands for: text with the escapes \r,
