@@ -8,16 +8,31 @@
 // PIECE is the most one recv asks for; 0 (the default) asks for all the rest
 // of the buffer, as HttpDownloader's ReadIntoBuffer does. "untouched" leaves
 // the buffer's pages to be touched for the first time by the receives.
+// Built also as a native Linux program (quorvalent-native-loop-bench).
+#ifdef _WIN32
 #include <windows.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#ifdef _WIN32
 #include "bench/measures.h"
+#else
+#include "bench/posix_winsock.h"
+#endif
 
 namespace {
+
+#ifdef _WIN32
+int SetReceiveTimeout(SOCKET handle, DWORD milliseconds)
+{
+    return setsockopt(handle, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&milliseconds),
+                      sizeof milliseconds);
+}
+#endif
 
 const int kHeaderCapacity = 4096;
 // As TcpConnection's default receive limit.
@@ -53,8 +68,7 @@ SOCKET ConnectTo(const char* host)
         return handle;
     int noDelay = 1;
     setsockopt(handle, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
-    DWORD idleMs = kReceiveIdleMs;
-    setsockopt(handle, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&idleMs), sizeof idleMs);
+    SetReceiveTimeout(handle, kReceiveIdleMs);
     sockaddr_in address;
     std::memset(&address, 0, sizeof address);
     address.sin_family = AF_INET;

@@ -21,6 +21,12 @@
 #       update service, the proxies) in the background, waits until it
 #       accepts connections on ADDRESS:PORT, and stops it at exit. Fails when
 #       it does not accept within 10 s; its output is in DIR/KIND.log.
+#   qv_keep_wine_session
+#       Starts the prefix's Wine session (its server and the system programs
+#       it starts) and keeps it until the prefix is removed, as a Windows
+#       machine has its services running before any program starts. Without
+#       it each program that finds no session starts one, and its start-up
+#       runs beside the program for a few hundred milliseconds.
 #   qv_best VALUES...
 #       Prints the smallest of the numbers (the best of several timed runs).
 #   qv_run PROGRAM [ARGS...]
@@ -83,6 +89,11 @@ qv_start_peer() {
   echo "$kind did not start on $address:$port" >&2
   cat "$dir/$kind.log" >&2
   return 1
+}
+
+qv_keep_wine_session() {
+  wineserver -p || return 1
+  wine cmd /c exit >/dev/null 2>&1
 }
 
 qv_best() {
