@@ -92,6 +92,9 @@ qv_start_peer() {
 }
 
 qv_keep_wine_session() {
+  # A server that is already running stays only a few seconds after its last
+  # program: it is let end first, then started to stay.
+  wineserver -w 2>/dev/null || true
   wineserver -p || return 1
   wine cmd /c exit >/dev/null 2>&1
 }
