@@ -47,6 +47,8 @@ void PackageJob::DownloadPackage(const char* url, uint32_t number)
         CheckDiskSpace();
         FetchPackage(url);
     } catch (ErrorCode code) {
+        // A body that will not be whole is not decoded further.
+        bodyDecoder.End();
         // Once a header is known the user learns of the failure from the
         // caller; a cancel is the user's own doing.
         if (code != kErrorCancelled && compressedSize == 0)
@@ -55,6 +57,7 @@ void PackageJob::DownloadPackage(const char* url, uint32_t number)
     } catch (...) {
         // Any other failure ends the download as well: returning normally
         // would hand an incomplete body to Install.
+        bodyDecoder.End();
         if (compressedSize == 0) {
             AlertDownloadNotCompleted();
             throw ErrorCode(kErrorConnection);
@@ -163,11 +166,11 @@ uint32_t PackageJob::ReceiveBody(HttpDownloader& downloader, uint32_t received, 
         // Hashed while the bytes are fresh, so that the check costs nothing
         // noticeable once the body is complete.
         VerifyBody(body + received, uint32_t(count));
-        // Decoded between reads: the socket keeps receiving meanwhile, and
-        // the archive is whole when the body is. Only the compressed bytes
-        // reach the decoder; a decode error waits for Decompress.
-        bodyDecoder.Add(body + received, uint32_t(count));
         received += uint32_t(count);
+        // Decoded on the decoder's thread while the next bytes arrive, so
+        // that the archive is whole soon after the body. Only the compressed
+        // bytes reach the decoder; a decode error waits for Decompress.
+        bodyDecoder.Arrived(received);
         // A whole body needs no state: it is deleted as soon as it is whole.
         if (received < total)
             state.Grow(received);
@@ -181,8 +184,8 @@ void PackageJob::StartDecoding(uint32_t held)
     // A scrambled body is refused by Decompress without being decoded.
     if (!compressed || (flags & kPackageFlagScrambled))
         return;
-    bodyDecoder.Begin(compressedSize, archive, archiveSize);
-    bodyDecoder.Add(body, held);
+    bodyDecoder.Begin(body, compressedSize, archive, archiveSize);
+    bodyDecoder.Arrived(held);
 }
 
 void PackageJob::CompleteBody()

@@ -61,15 +61,25 @@ PackageJob::PackageJob(ProgressSink* progressSink)
 
 PackageJob::~PackageJob()
 {
+    // The decoder reads body and writes archive until it ends.
+    bodyDecoder.End();
     std::free(body);
     std::free(archive);
 }
 
 void PackageJob::SetProgressSink(ProgressSink* sink) { progressSink = sink; }
 
-void PackageJob::ReserveBody(uint32_t size) { Reserve(body, bodyCapacity, size); }
+void PackageJob::ReserveBody(uint32_t size)
+{
+    bodyDecoder.End();
+    Reserve(body, bodyCapacity, size);
+}
 
-void PackageJob::ReserveArchive(uint32_t size) { Reserve(archive, archiveCapacity, size); }
+void PackageJob::ReserveArchive(uint32_t size)
+{
+    bodyDecoder.End();
+    Reserve(archive, archiveCapacity, size);
+}
 
 void PackageJob::ApplyHeader(const PackageHeader& header)
 {

@@ -6,7 +6,7 @@
 // embedded package, the update worker for a download); it holds no locks.
 #pragma once
 
-#include "package/lzma_decode.h"
+#include "package/lzma_decode_thread.h"
 #include "package/package_verifier.h"
 
 #include <cstdint>
@@ -62,7 +62,7 @@ public:
     void CheckDiskSpace();
     // Makes the buffer hold at least size bytes; a smaller one is replaced,
     // its contents dropped. A failed allocation throws -3 and leaves the
-    // capacity 0.
+    // capacity 0. The body's decoding, which uses both buffers, ends first.
     void ReserveBody(uint32_t size);
     void ReserveArchive(uint32_t size);
     // Takes flags and the three sizes of a checked header; compressed is
@@ -108,8 +108,9 @@ public:
     const PackageTrust* trust;
     // Hashes the package's bytes as they arrive.
     PackageVerifier verifier;
-    // Decodes the compressed archive into archive as the body arrives.
-    LzmaStreamDecoder bodyDecoder;
+    // Decodes the compressed archive into archive as the body arrives, on a
+    // thread of its own.
+    LzmaDecodeThread bodyDecoder;
 
 private:
     void ReportStage(const char* status);

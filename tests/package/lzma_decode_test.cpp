@@ -1,6 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include "package/lzma_decode.h"
+#include "package/lzma_decode_thread.h"
 #include "tests/support/data_rows.h"
 #include "tests/support/package_builder.h"
 
@@ -41,5 +42,20 @@ TEST(DecompressLzma, DecodesExactlyTheArchiveSizeWithOrWithoutEndMarker)
             EXPECT_EQ(pieces.substr(decoded ? 0 : length), destination.substr(decoded ? 0 : length))
                 << c[0] << ", split at " << split;
         }
+        // On a thread of its own, ended once halfway (it must not wait for
+        // bytes that never come), then fed as a download fills its buffer,
+        // the last count past the source's end.
+        std::string threaded(length + 16, '\xCC');
+        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(fed.data());
+        const uint32_t size = uint32_t(source.size());
+        LzmaDecodeThread thread;
+        thread.Begin(bytes, size, reinterpret_cast<uint8_t*>(&threaded[0]), length);
+        thread.Arrived(size / 2);
+        thread.End();
+        EXPECT_FALSE(thread.Complete());
+        thread.Begin(bytes, size, reinterpret_cast<uint8_t*>(&threaded[0]), length);
+        for (uint32_t count : {1u, size / 3, size * 2 / 3, size + 5}) thread.Arrived(count);
+        EXPECT_EQ(thread.Decoded(), decoded) << c[0] << ", on a thread";
+        EXPECT_EQ(threaded.substr(decoded ? 0 : length), destination.substr(decoded ? 0 : length)) << c[0];
     }
 }
