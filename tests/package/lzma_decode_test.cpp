@@ -42,9 +42,8 @@ TEST(DecompressLzma, DecodesExactlyTheArchiveSizeWithOrWithoutEndMarker)
             EXPECT_EQ(pieces.substr(decoded ? 0 : length), destination.substr(decoded ? 0 : length))
                 << c[0] << ", split at " << split;
         }
-        // On a thread of its own, ended once halfway (it must not wait for
-        // bytes that never come), then fed as a download fills its buffer,
-        // the last count past the source's end.
+        // On a thread, ended halfway (no wait for bytes that never come), then
+        // fed as a download fills its buffer, the last count past the end.
         std::string threaded(length + 16, '\xCC');
         const uint8_t* bytes = reinterpret_cast<const uint8_t*>(fed.data());
         const uint32_t size = uint32_t(source.size());
