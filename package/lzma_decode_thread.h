@@ -23,7 +23,8 @@ public:
     // Ends any earlier decoding and starts on source (sourceLength bytes,
     // none arrived yet) into destination, by LzmaStreamDecoder's rules.
     // Where no thread can be started, Arrived decodes on the caller's thread.
-    void Begin(const uint8_t* source, uint32_t sourceLength, uint8_t* destination, uint32_t destinationLength);
+    void Begin(const uint8_t* source, uint32_t sourceLength, uint8_t* destination,
+               uint32_t destinationLength);
     // The first count bytes of the source have arrived; a count past the
     // source's length stands for all of it. Does nothing before Begin.
     void Arrived(uint32_t count);
