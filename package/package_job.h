@@ -1,9 +1,10 @@
 // PackageJob: one Quorvalent package from memory or from the network
 // through decompression and extraction to installed files, with the program
 // file handed over as "Quorvalent.exe". package_job.cpp holds the way from
-// memory and the installation, package_download.cpp the download. Runs
-// entirely on the thread that calls it (the user-interface thread for the
-// embedded package, the update worker for a download); it holds no locks.
+// memory and the installation, package_download.cpp the download. Runs on
+// the thread that calls it (the user-interface thread for the embedded
+// package, the update worker for a download); it holds no locks. Only a
+// download's decoding runs on a thread of its own (bodyDecoder).
 #pragma once
 
 #include "package/lzma_decode_thread.h"
